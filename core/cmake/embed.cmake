@@ -1,0 +1,21 @@
+# Writes a C++ source holding the bytes of each input file, exposed through
+# nerith::db::embedded_<stem>_document(). Usage:
+#   cmake -DOUTPUT=file.cpp -DINPUTS="a.json|b.json" -P embed.cmake
+set(out "// Generated from the station documents; do not edit.\n")
+string(APPEND out "#include <string_view>\n\n#include \"nerith/db.hpp\"\n\nnamespace nerith::db {\nnamespace {\n")
+set(accessors "")
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
+foreach(input IN LISTS INPUTS)
+  get_filename_component(stem ${input} NAME_WE)
+  string(REPLACE "ports_" "" short ${stem})
+  file(READ ${input} hex HEX)
+  string(LENGTH "${hex}" hex_length)
+  math(EXPR size "${hex_length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND out "constexpr char k_${short}[${size}] = {${bytes}};\n")
+  string(APPEND accessors "std::string_view embedded_${short}_document() { return {k_${short}, ${size}}; }\n")
+endforeach()
+string(APPEND out "}  // namespace\n\n${accessors}\n}  // namespace nerith::db\n")
+file(WRITE ${OUTPUT}.tmp "${out}")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.tmp)

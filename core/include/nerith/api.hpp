@@ -1,0 +1,55 @@
+// The query operations: height at an instant, day and range predictions.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "nerith/ports/day_prediction.hpp"
+
+namespace nerith::api {
+
+// The error of the query operations; `text` is the whole message.
+struct ApiError {
+  enum class Kind { PortNotFound, InvalidDate };
+  Kind kind;
+  std::string text;
+
+  friend bool operator==(const ApiError&, const ApiError&) = default;
+};
+
+struct CivilDate {
+  std::int64_t year;
+  std::int64_t month;
+  std::int64_t day;
+
+  friend bool operator==(const CivilDate&, const CivilDate&) = default;
+};
+
+// Height in metres at instant t (Unix seconds), or PortNotFound.
+std::expected<double, ApiError> height_at(std::string_view port_id, std::int64_t t);
+
+// [start, start + 86400) of the UTC day named by a year-month-day text, or
+// nothing when the text is not a real proleptic Gregorian date.
+std::optional<std::pair<std::int64_t, std::int64_t>> day_bounds_utc(std::string_view date);
+
+// Civil date of a day number (days since 1970-01-01).
+CivilDate civil_from_days(std::int64_t days);
+
+// Canonical date text: YYYY-MM-DD, the year zero-padded to four digits.
+std::string format_date(const CivilDate& date);
+
+// The station's day: 145 heights every 10 minutes, high and low waters,
+// coefficients on high waters.
+std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_id,
+                                                          std::string_view date);
+
+// One DayPrediction per day from first to last, both included.
+std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(
+    std::string_view port_id, std::string_view first, std::string_view last);
+
+}  // namespace nerith::api

@@ -1,0 +1,46 @@
+// Astronomical arguments and nodal corrections. Angles are degrees in
+// doubles; instants are Unix seconds (UTC, no leap seconds).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace nerith::astronomical::nodal {
+
+// Reduces an angle into [0, 360): fmod(fmod(x, 360) + 360, 360), applied
+// even to angles already in range (the sum rounds).
+double normalize_degrees(double x);
+
+// Julian Day of a Unix instant: t / 86400 + 2440587.5 (t converted first).
+double julian_day(std::int64_t t);
+
+// Julian centuries of 36525 days since J2000.0 (JD 2451545.0).
+double julian_centuries(double jd);
+
+// Mean longitudes and the Greenwich mean sidereal angle at one instant,
+// each in degrees, reduced to [0, 360).
+struct AstronomicalArguments {
+  double s = 0.0;     // Moon
+  double h = 0.0;     // Sun
+  double p = 0.0;     // lunar perigee
+  double n = 0.0;     // Moon's ascending node
+  double p1 = 0.0;    // solar perigee
+  double gmst = 0.0;  // Greenwich mean sidereal angle
+
+  static AstronomicalArguments at(std::int64_t t);
+};
+
+// The longitude of the Moon's ascending node, from which each constituent's
+// nodal amplitude factor f and phase correction u follow.
+struct NodalCorrections {
+  double node_longitude = 0.0;  // degrees, [0, 360)
+
+  static NodalCorrections at(std::int64_t t);
+
+  // Amplitude factor (dimensionless); 1 for a name without nodal modulation.
+  double f(std::string_view name) const;
+  // Phase correction in degrees; 0 for a name without nodal modulation.
+  double u(std::string_view name) const;
+};
+
+}  // namespace nerith::astronomical::nodal

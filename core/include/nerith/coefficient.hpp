@@ -1,0 +1,23 @@
+// Tide coefficients (20..120), graded against the reference port Brest.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "nerith/harmonic/extremes.hpp"
+
+namespace nerith::coefficient {
+
+inline constexpr std::string_view REFERENCE_PORT_ID = "FR-BREST";
+inline constexpr std::int64_t REFERENCE_LEAD = 25200;  // seconds before the day
+// Metres of reference range per coefficient point: 5.38 m grades 95.
+inline constexpr double COEFFICIENT_UNIT = 5.38 / 95;
+
+// Grades each high water of `extremes` (found in [start, end)) from the
+// built-in reference port's range at the matching moment. Does nothing when
+// `atlantic_coast` is false.
+void assign_coefficients(std::vector<harmonic::extremes::Extreme>& extremes, bool atlantic_coast,
+                         std::int64_t start, std::int64_t end);
+
+}  // namespace nerith::coefficient

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing nerith need,
+# skipping those already present. Run as root.
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkgconf               # toolchain
+  nlohmann-json3-dev                   # reading the embedded station documents
+  libicu-dev                           # Unicode lower-case mapping for station search
+  libgtest-dev libbenchmark-dev        # tests and benchmarks
+  libhowardhinnant-date-dev tzdata     # local legal time in the command-line tool
+  python3                              # the foreign-language client test
+  librsvg2-bin                         # checks that tide charts render
+  clang-14 libclang-rt-14-dev          # libFuzzer harnesses
+  valgrind                             # leak checks
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
