@@ -1,1 +1,215 @@
-// Implementation pending.
+#include "nerith/ports/search.hpp"
+
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+#include "nerith/db.hpp"
+#include "ports/search_testing.hpp"
+
+namespace nerith::ports::search {
+namespace {
+
+std::atomic<bool> inject_locked_failure{false};
+
+// The stations added at run time, shared by every thread of the process.
+// One mutex guards the list and its poisoned mark; it is held only while the
+// list is scanned, copied from or appended to, and no other lock is taken
+// while it is held.
+class CustomPortList {
+ public:
+  // Runs `section` on the list under the lock. A section that throws may have
+  // left the list half-changed, so it poisons the list for good: every later
+  // section fails instead of trusting it.
+  template <typename Section>
+  decltype(auto) locked(Section&& section) {
+    const std::lock_guard lock(mutex_);
+    if (poisoned_) {
+      throw std::runtime_error(
+          "custom station list is poisoned: an earlier operation failed while holding its lock");
+    }
+    try {
+      if (inject_locked_failure.exchange(false)) {
+        throw std::runtime_error("injected failure while holding the custom station lock");
+      }
+      return std::forward<Section>(section)(ports_);
+    } catch (...) {
+      poisoned_ = true;
+      throw;
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  bool poisoned_ = false;
+  std::vector<Port> ports_;
+};
+
+// Created empty on first use and never destroyed, so that threads still
+// running while the process exits can reach it.
+CustomPortList& CUSTOM_PORTS() {
+  static auto* const list = new CustomPortList;
+  return *list;
+}
+
+// The first station with exactly this id, byte for byte.
+const Port* find_by_id(const std::vector<Port>& ports, std::string_view id) {
+  const auto found = std::ranges::find(ports, id, &Port::id);
+  return found == ports.end() ? nullptr : &*found;
+}
+
+// Full Unicode lower-case mapping in the root locale: one-to-many mappings
+// included (U+0130 → i + U+0307) and the final sigma chosen by context.
+// An ill-formed UTF-8 sequence reads as U+FFFD.
+std::string to_lower(std::string_view text) {
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
+    throw std::length_error("text too long to lower-case");
+  }
+  auto utf16 = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+  utf16.toLower(icu::Locale::getRoot());
+  // ICU reports an allocation failure as a bogus string, not an exception:
+  // an empty text here would silently match nothing.
+  if (utf16.isBogus()) throw std::bad_alloc();
+  std::string lowered;
+  utf16.toUTF8String(lowered);
+  return lowered;
+}
+
+// The id is tried first; the name is lower-cased only when the id misses.
+bool matches(const Port& port, std::string_view lowered_query) {
+  return to_lower(port.id).find(lowered_query) != std::string::npos ||
+         to_lower(port.name).find(lowered_query) != std::string::npos;
+}
+
+// Characters the debug literal writes as \u{…}: grapheme extenders (they
+// would otherwise combine with the quote or escape before them) and those
+// without a visible form of their own: controls, format characters,
+// surrogates, private use, unassigned code points and every separator but
+// the plain space.
+bool escapes_as_code_point(UChar32 c) {
+  if (u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND)) return true;
+  if (c == U' ') return false;
+  return (U_GET_GC_MASK(c) & (U_GC_C_MASK | U_GC_Z_MASK)) != 0;
+}
+
+void append_escaped(std::string& out, UChar32 c) {
+  switch (c) {
+    case U'"':
+      out += "\\\"";
+      return;
+    case U'\\':
+      out += "\\\\";
+      return;
+    case U'\t':
+      out += "\\t";
+      return;
+    case U'\r':
+      out += "\\r";
+      return;
+    case U'\n':
+      out += "\\n";
+      return;
+    case U'\0':
+      out += "\\0";
+      return;
+    default:
+      break;
+  }
+  if (escapes_as_code_point(c)) {
+    char hex[8];
+    const auto end = std::to_chars(hex, hex + sizeof hex, static_cast<uint32_t>(c), 16).ptr;
+    out += "\\u{";
+    out.append(hex, end);
+    out += '}';
+    return;
+  }
+  char utf8[U8_MAX_LENGTH];
+  int32_t length = 0;
+  U8_APPEND_UNSAFE(utf8, length, c);
+  out.append(utf8, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+namespace test_hooks {
+
+void fail_next_locked_section() {
+  inject_locked_failure.store(true);
+}
+
+}  // namespace test_hooks
+
+std::string PortError::debug_text() const {
+  std::string out = "DuplicateId(\"";
+  out.reserve(out.size() + id.size() + 2);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(id.data());
+  for (std::size_t i = 0; i < id.size();) {
+    UChar32 c;
+    U8_NEXT_OR_FFFD(bytes, i, id.size(), c);  // ill-formed sequences read as U+FFFD
+    append_escaped(out, c);
+  }
+  out += "\")";
+  return out;
+}
+
+std::vector<Port> list_ports() {
+  const std::vector<Port>& builtin = db::PORTS.get();
+  std::vector<Port> all(builtin.begin(), builtin.end());
+  CUSTOM_PORTS().locked([&](const std::vector<Port>& custom) {
+    all.reserve(all.size() + custom.size());
+    all.insert(all.end(), custom.begin(), custom.end());
+  });
+  return all;
+}
+
+std::vector<Port> search_ports(std::string_view query) {
+  const std::string lowered_query = to_lower(query);
+  std::vector<Port> found;
+  for (const Port& port : db::PORTS.get()) {
+    if (matches(port, lowered_query)) found.push_back(port);
+  }
+  CUSTOM_PORTS().locked([&](const std::vector<Port>& custom) {
+    for (const Port& port : custom) {
+      if (matches(port, lowered_query)) found.push_back(port);
+    }
+  });
+  return found;
+}
+
+std::optional<Port> get_port(std::string_view id) {
+  // A built-in station is answered without the lock, even from a poisoned list.
+  if (const Port* builtin = find_by_id(db::PORTS.get(), id)) return *builtin;
+  return CUSTOM_PORTS().locked([&](const std::vector<Port>& custom) -> std::optional<Port> {
+    if (const Port* found = find_by_id(custom, id)) return *found;
+    return std::nullopt;
+  });
+}
+
+std::expected<void, PortError> add_custom_port(Port port) {
+  bool added = false;
+  if (find_by_id(db::PORTS.get(), port.id) == nullptr) {
+    // The duplicate check and the append under one hold: two threads adding
+    // the same id cannot both succeed.
+    added = CUSTOM_PORTS().locked([&](std::vector<Port>& custom) {
+      if (find_by_id(custom, port.id) != nullptr) return false;
+      custom.push_back(std::move(port));
+      return true;
+    });
+  }
+  if (added) return {};
+  return std::unexpected(PortError{PortError::Kind::DuplicateId, std::move(port.id)});
+}
+
+}  // namespace nerith::ports::search
