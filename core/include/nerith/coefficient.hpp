@@ -14,6 +14,11 @@ inline constexpr std::int64_t REFERENCE_LEAD = 25200;  // seconds before the day
 // Metres of reference range per coefficient point: 5.38 m grades 95.
 inline constexpr double COEFFICIENT_UNIT = 5.38 / 95;
 
+// Coefficient of a reference range in metres: range / COEFFICIENT_UNIT
+// rounded half away from zero, saturated to i32 (NaN gives 0), then clamped
+// to 20..=120.
+std::uint8_t coefficient_from_range(double range);
+
 // Grades each high water of `extremes` (found in [start, end)) from the
 // built-in reference port's range at the matching moment. Does nothing when
 // `atlantic_coast` is false.
