@@ -1,5 +1,10 @@
 // The station registry: the built-in table followed by the stations that
-// callers add at run time. Every station handed out is a deep copy.
+// callers add at run time. Every station handed out is a deep copy. Safe to
+// call from any thread.
+//
+// If an operation ever fails while holding the lock of the custom list, the
+// list is poisoned: from then on every operation that needs it throws
+// std::runtime_error (a lookup that finds a built-in station still answers).
 #pragma once
 
 #include <expected>
