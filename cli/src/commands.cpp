@@ -1,0 +1,241 @@
+#include "commands.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <expected>
+#include <fstream>
+#include <functional>
+
+#include "chart.hpp"
+#include "format.hpp"
+#include "local_days.hpp"
+#include "nerith/api.hpp"
+#include "nerith/ports/search.hpp"
+#include "timezone.hpp"
+
+namespace nerith::cli {
+namespace {
+
+struct Failure {
+  int status;
+  std::string message;
+};
+
+// The text to print on success.
+using Result = std::expected<std::string, Failure>;
+
+std::int64_t now_seconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// Up to three stations the caller may have meant: those the registry's search
+// finds for the whole text and for each word of it, most words matched first.
+std::vector<ports::Port> suggestions(std::string_view text) {
+  std::vector<std::pair<std::string_view, int>> terms;  // term, weight
+  if (text.size() >= 3) terms.emplace_back(text, 10);
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const auto is_separator = [](char c) {
+      const auto u = static_cast<unsigned char>(c);
+      return u < 0x80 && !std::isalnum(u);
+    };
+    while (begin < text.size() && is_separator(text[begin])) ++begin;
+    std::size_t end = begin;
+    while (end < text.size() && !is_separator(text[end])) ++end;
+    if (end - begin >= 3 && end - begin < text.size())
+      terms.emplace_back(text.substr(begin, end - begin), 1);
+    begin = end;
+  }
+  std::vector<std::pair<ports::Port, int>> scored;
+  for (const auto& [term, weight] : terms) {
+    for (auto& port : ports::search::search_ports(term)) {
+      const auto it =
+          std::ranges::find_if(scored, [&](const auto& s) { return s.first.id == port.id; });
+      if (it != scored.end()) {
+        it->second += weight;
+      } else {
+        scored.emplace_back(std::move(port), weight);
+      }
+    }
+  }
+  std::ranges::stable_sort(scored, std::greater<>{}, &std::pair<ports::Port, int>::second);
+  std::vector<ports::Port> best;
+  for (auto& entry : scored) {
+    if (best.size() == 3) break;
+    best.push_back(std::move(entry.first));
+  }
+  return best;
+}
+
+Failure unknown_port(std::string_view id) {
+  std::string message = "unknown port '" + std::string(id) + "'";
+  const auto near = suggestions(id);
+  if (near.empty()) return {1, message + "\nRun 'nerith list' to see the stations."};
+  message += "\nDid you mean:";
+  for (const auto& port : near) message += "\n  " + port.id + "  " + port.name;
+  return {1, message};
+}
+
+std::expected<ports::Port, Failure> find_port(std::string_view id) {
+  if (auto port = ports::search::get_port(id)) return std::move(*port);
+  return std::unexpected(unknown_port(id));
+}
+
+std::expected<Zone, Failure> find_zone(const Invocation& invocation) {
+  if (!invocation.tz) return Zone{};
+  auto zone = Zone::locate(*invocation.tz);
+  if (!zone) return std::unexpected(Failure{2, zone.error()});
+  return zone;
+}
+
+Failure from_api(const api::ApiError& error) {
+  if (error.kind == api::ApiError::Kind::PortNotFound) return unknown_port(error.text);
+  return {2, "invalid date '" + error.text + "'"};
+}
+
+// The local days the command asks for, cut from the library's UTC days.
+std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invocation,
+                                                          const ports::Port& port,
+                                                          const Zone& zone) {
+  std::int64_t first = 0;
+  if (invocation.args.size() > 1) {
+    const auto day = parse_date(invocation.args[1]);
+    if (!day) {
+      return std::unexpected(Failure{
+          2, "invalid date '" + invocation.args[1] + "': expected YYYY-MM-DD, e.g. 2024-03-10"});
+    }
+    first = *day;
+  } else {
+    first = zone.today();
+  }
+  const std::int64_t count = invocation.days.value_or(1);
+  const UtcSpan span = utc_days_covering(zone, first, count);
+  if (span.first < *parse_date("0000-01-01") || span.last > *parse_date("9999-12-31"))
+    return std::unexpected(Failure{2, "dates must lie between 0000-01-01 and 9999-12-31"});
+  const auto utc_days =
+      api::predict_range(invocation.args[0], date_text(span.first), date_text(span.last));
+  if (!utc_days) return std::unexpected(from_api(utc_days.error()));
+  return cut_local_days(*utc_days, span.first, zone, first, count);
+}
+
+Result list(const Invocation& invocation, const std::vector<ports::Port>& ports) {
+  switch (invocation.format) {
+    case Format::Json:
+      return ports_json(ports);
+    case Format::Csv:
+      return ports_csv(ports);
+    case Format::Table:
+      break;
+  }
+  if (ports.empty()) return "no station matches '" + invocation.args.at(0) + "'\n";
+  return ports_table(ports);
+}
+
+Result show(const Invocation& invocation) {
+  const auto port = find_port(invocation.args[0]);
+  if (!port) return std::unexpected(port.error());
+  return invocation.format == Format::Json ? port_json(*port) : port_text(*port);
+}
+
+Result height(const Invocation& invocation) {
+  const auto port = find_port(invocation.args[0]);
+  if (!port) return std::unexpected(port.error());
+  const auto zone = find_zone(invocation);
+  if (!zone) return std::unexpected(zone.error());
+  const std::int64_t now = now_seconds();
+  std::int64_t t = now;
+  if (invocation.args.size() > 1) {
+    const auto parsed = parse_instant(invocation.args[1], *zone, now);
+    if (!parsed) {
+      return std::unexpected(
+          Failure{2, "invalid time '" + invocation.args[1] +
+                         "': expected 'now', Unix seconds, or YYYY-MM-DDTHH:MM[:SS] optionally "
+                         "followed by Z or an offset such as +01:00 (years 0000 to 9999)"});
+    }
+    t = *parsed;
+  }
+  const auto h = api::height_at(invocation.args[0], t);
+  if (!h) return std::unexpected(from_api(h.error()));
+  return invocation.format == Format::Json ? height_json(invocation.args[0], t, *h, *zone)
+                                           : height_text(*port, t, *h, *zone);
+}
+
+Result predict(const Invocation& invocation) {
+  const auto port = find_port(invocation.args[0]);
+  if (!port) return std::unexpected(port.error());
+  const auto zone = find_zone(invocation);
+  if (!zone) return std::unexpected(zone.error());
+  const auto days = predict_days(invocation, *port, *zone);
+  if (!days) return std::unexpected(days.error());
+  switch (invocation.format) {
+    case Format::Json:
+      return prediction_json(invocation.args[0], *days, *zone, invocation.days.has_value());
+    case Format::Csv:
+      return prediction_csv(invocation.args[0], *days, *zone);
+    case Format::Table:
+      break;
+  }
+  return prediction_table(*port, *days, *zone);
+}
+
+// PORT_DATE.svg, keeping only characters that are safe in any file name.
+std::string default_chart_name(const ports::Port& port, const DayView& first) {
+  std::string name;
+  for (const char c : port.id)
+    name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? c : '_';
+  return name + "_" + first.date + ".svg";
+}
+
+Result chart(const Invocation& invocation) {
+  const auto port = find_port(invocation.args[0]);
+  if (!port) return std::unexpected(port.error());
+  const auto zone = find_zone(invocation);
+  if (!zone) return std::unexpected(zone.error());
+  const auto days = predict_days(invocation, *port, *zone);
+  if (!days) return std::unexpected(days.error());
+  const std::string svg = render_svg(make_chart(*port, *days, *zone));
+  const std::string path = invocation.out.value_or(default_chart_name(*port, days->front()));
+  if (path == "-") return svg;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (file) file << svg;
+  if (file) file.close();
+  if (!file) {
+    return std::unexpected(Failure{1, "cannot write '" + path + "': " + std::strerror(errno)});
+  }
+  return "chart written to " + path + "\n";
+}
+
+Result dispatch(const Invocation& invocation) {
+  const std::string& command = invocation.command;
+  if (command == "list") return list(invocation, ports::search::list_ports());
+  if (command == "search") return list(invocation, ports::search::search_ports(invocation.args[0]));
+  if (command == "show") return show(invocation);
+  if (command == "height") return height(invocation);
+  if (command == "predict") return predict(invocation);
+  if (command == "chart") return chart(invocation);
+  return std::unexpected(Failure{2, "unknown command '" + command + "'"});
+}
+
+}  // namespace
+
+int run(const Invocation& invocation) {
+  const Result result = dispatch(invocation);
+  if (!result) {
+    std::fprintf(stderr, "nerith: %s\n", result.error().message.c_str());
+    return result.error().status;
+  }
+  std::fwrite(result->data(), 1, result->size(), stdout);
+  if (std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "nerith: cannot write the output: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace nerith::cli

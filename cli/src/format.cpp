@@ -1,0 +1,239 @@
+#include "format.hpp"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+namespace nerith::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+template <typename... Args>
+std::string printf_string(const char* format, Args... args) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, format, args...);
+  return buffer;
+}
+
+// Invalid UTF-8 in a caller's text becomes U+FFFD rather than an exception.
+std::string dump(const Json& json) {
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string weekday_name(std::int64_t day) {
+  static constexpr std::array<const char*, 7> NAMES{"Sun", "Mon", "Tue", "Wed",
+                                                    "Thu", "Fri", "Sat"};
+  const std::chrono::weekday weekday{std::chrono::sys_days{std::chrono::days{day}}};
+  return NAMES[weekday.c_encoding()];
+}
+
+std::string pad(std::string text, std::size_t width) {
+  if (text.size() < width) text.resize(width, ' ');
+  return text;
+}
+
+std::string position_text(double latitude, double longitude) {
+  return printf_string("%.3f° %c, %.3f° %c", std::fabs(latitude), latitude < 0 ? 'S' : 'N',
+                       std::fabs(longitude), longitude < 0 ? 'W' : 'E');
+}
+
+// Time of day as the table shows it: "03:53", with the zone's abbreviation
+// ("04:53 CET") on any clock but UTC.
+std::string table_time(std::int64_t t, const Zone& zone) {
+  const LocalTime local = zone.local(t);
+  return zone.is_utc() ? clock_text(local) : clock_text(local) + " " + local.abbreviation;
+}
+
+Json port_record(const ports::Port& port) {
+  Json constituents = Json::array();
+  for (const auto& c : port.constituents) {
+    constituents.push_back(
+        {{"name", c.name}, {"amplitude", c.amplitude}, {"phase_lag", c.phase_lag}});
+  }
+  return {{"id", port.id},
+          {"name", port.name},
+          {"latitude", port.latitude},
+          {"longitude", port.longitude},
+          {"mean_water_level", port.mean_water_level},
+          {"atlantic_coast", port.atlantic_coast},
+          {"constituents", std::move(constituents)}};
+}
+
+Json day_record(std::string_view port_id, const DayView& view, const Zone& zone) {
+  Json day;
+  day["port_id"] = port_id;
+  day["date"] = view.date;
+  if (!zone.is_utc()) day["time_zone"] = zone.name();
+  Json extremes = Json::array();
+  for (const auto& e : view.extremes) {
+    Json extreme{{"time", e.time}, {"height", e.height}, {"is_high", e.is_high}};
+    extreme["coefficient"] = e.coefficient ? Json(*e.coefficient) : Json(nullptr);
+    if (!zone.is_utc()) extreme["local_time"] = iso_text(e.time, zone);
+    extremes.push_back(std::move(extreme));
+  }
+  day["extremes"] = std::move(extremes);
+  Json heights = Json::array();
+  for (const auto& s : view.heights) heights.push_back({{"time", s.time}, {"height", s.height}});
+  day["heights"] = std::move(heights);
+  return day;
+}
+
+}  // namespace
+
+std::string sparkline(std::span<const harmonic::engine::HeightSample> heights, double low,
+                      double high, std::size_t columns) {
+  static constexpr std::array<std::string_view, 8> LEVELS{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
+  std::string line;
+  if (heights.empty()) return line;
+  const std::size_t last = heights.size() - 1;
+  for (std::size_t column = 0; column < columns; ++column) {
+    const std::size_t index =
+        columns == 1 ? 0 : (column * last + (columns - 1) / 2) / (columns - 1);
+    const double h = heights[index].height;
+    if (!std::isfinite(h)) {
+      line += ' ';
+      continue;
+    }
+    const double level = high > low ? std::round((h - low) / (high - low) * 7.0) : 3.0;
+    line += LEVELS[static_cast<std::size_t>(std::clamp(level, 0.0, 7.0))];
+  }
+  return line;
+}
+
+std::string ports_table(std::span<const ports::Port> ports) {
+  std::size_t id_width = 2;
+  for (const auto& port : ports) id_width = std::max(id_width, port.id.size());
+  std::string text = pad("ID", id_width + 2) + "LATITUDE  LONGITUDE  NAME\n";
+  for (const auto& port : ports) {
+    text += pad(port.id, id_width + 2) +
+            printf_string("%8.3f  %9.3f  ", port.latitude, port.longitude) + port.name + "\n";
+  }
+  return text;
+}
+
+std::string ports_json(std::span<const ports::Port> ports) {
+  Json list = Json::array();
+  for (const auto& port : ports) list.push_back(port_record(port));
+  return dump(list);
+}
+
+std::string ports_csv(std::span<const ports::Port> ports) {
+  std::string text = "id,name,latitude,longitude,mean_water_level,atlantic_coast\n";
+  for (const auto& port : ports) {
+    text +=
+        csv_field(port.id) + "," + csv_field(port.name) +
+        printf_string(",%.6g,%.6g,%.6g,", port.latitude, port.longitude, port.mean_water_level) +
+        (port.atlantic_coast ? "true" : "false") + "\n";
+  }
+  return text;
+}
+
+std::string port_text(const ports::Port& port) {
+  std::string text = port.name + " (" + port.id + ")\n";
+  text += "  position      " + position_text(port.latitude, port.longitude) + "\n";
+  text += printf_string("  mean level    %.3f m\n", port.mean_water_level);
+  text += std::string("  coefficients  ") +
+          (port.atlantic_coast ? "on high waters, graded against Brest\n" : "none\n");
+  text += printf_string("  constituents  %zu\n", port.constituents.size());
+  if (!port.constituents.empty()) text += "\n  name   amplitude  phase lag\n";
+  for (const auto& c : port.constituents) {
+    text += "  " + pad(c.name, 5) + printf_string("%8.3f m  %8.2f°\n", c.amplitude, c.phase_lag);
+  }
+  return text;
+}
+
+std::string port_json(const ports::Port& port) {
+  return dump(port_record(port));
+}
+
+std::string height_text(const ports::Port& port, std::int64_t t, double height, const Zone& zone) {
+  const LocalTime local = zone.local(t);
+  return port.name + " (" + port.id + ") at " + date_text(local.day) + " " + clock_text(local) +
+         printf_string(":%02d ", static_cast<int>(local.second % 60)) + local.abbreviation +
+         printf_string(": %.2f m\n", height);
+}
+
+std::string height_json(std::string_view port_id, std::int64_t t, double height, const Zone& zone) {
+  Json json{{"port_id", port_id}, {"time", t}, {"height", height}};
+  if (!zone.is_utc()) {
+    json["time_zone"] = zone.name();
+    json["local_time"] = iso_text(t, zone);
+  }
+  return dump(json);
+}
+
+std::string prediction_table(const ports::Port& port, std::span<const DayView> days,
+                             const Zone& zone) {
+  std::size_t time_width = 5;
+  double low = INFINITY;
+  double high = -INFINITY;
+  for (const auto& day : days) {
+    for (const auto& e : day.extremes) {
+      time_width = std::max(time_width, table_time(e.time, zone).size());
+    }
+    for (const auto& s : day.heights) {
+      if (!std::isfinite(s.height)) continue;
+      low = std::min(low, s.height);
+      high = std::max(high, s.height);
+    }
+  }
+  constexpr std::size_t kDateWidth = 17;
+  std::string text =
+      port.name + " (" + port.id + "), times in " + zone.name() + ", heights in metres\n\n";
+  text += pad("date", kDateWidth) + "tide  " + pad("time", time_width) + "  height  coef\n";
+  for (const auto& day : days) {
+    std::string label = weekday_name(day.day) + " " + day.date;
+    if (day.extremes.empty()) text += pad(label, kDateWidth) + "no high or low water\n";
+    for (const auto& e : day.extremes) {
+      text += pad(std::exchange(label, ""), kDateWidth) + (e.is_high ? "high  " : "low   ") +
+              pad(table_time(e.time, zone), time_width) + printf_string("  %6.2f", e.height);
+      if (e.coefficient) text += printf_string("  %4d", static_cast<int>(*e.coefficient));
+      text += "\n";
+    }
+    if (!day.heights.empty()) {
+      text += std::string(kDateWidth, ' ') + sparkline(day.heights, low, high, 49) + "\n";
+    }
+  }
+  if (std::isfinite(low)) {
+    text += printf_string("\ncurves run from 00:00 to 24:00, ▁ %.2f m to █ %.2f m\n", low, high);
+  }
+  return text;
+}
+
+std::string prediction_json(std::string_view port_id, std::span<const DayView> days,
+                            const Zone& zone, bool as_list) {
+  if (!as_list && days.size() == 1) return dump(day_record(port_id, days.front(), zone));
+  Json list = Json::array();
+  for (const auto& day : days) list.push_back(day_record(port_id, day, zone));
+  return dump(list);
+}
+
+std::string prediction_csv(std::string_view port_id, std::span<const DayView> days,
+                           const Zone& zone) {
+  std::string text = "port_id,date,time,datetime,tide,height,coefficient\n";
+  for (const auto& day : days) {
+    for (const auto& e : day.extremes) {
+      text += csv_field(port_id) + "," + day.date + "," + std::to_string(e.time) + "," +
+              iso_text(e.time, zone) + (e.is_high ? ",high," : ",low,") +
+              printf_string("%.3f,", e.height) +
+              (e.coefficient ? std::to_string(*e.coefficient) : "") + "\n";
+    }
+  }
+  return text;
+}
+
+std::string csv_field(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+}  // namespace nerith::cli

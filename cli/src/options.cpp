@@ -1,0 +1,199 @@
+#include "options.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace nerith::cli {
+namespace {
+
+enum Option : unsigned { kJson = 1, kCsv = 2, kDays = 4, kTz = 8, kOut = 16 };
+
+struct CommandSpec {
+  std::string_view name;
+  std::string_view usage;  // after "nerith "
+  std::string_view summary;
+  std::string_view details;
+  std::size_t min_args;
+  std::size_t max_args;
+  unsigned options;
+};
+
+constexpr std::array<CommandSpec, 6> COMMANDS{{
+    {"list", "list [--json | --csv]", "List the stations.",
+     "Prints every station: its id (what the other commands take), position and name.\n", 0, 0,
+     kJson | kCsv},
+    {"search", "search TEXT [--json | --csv]", "Find stations by id or name.",
+     "Lists the stations whose id or name contains TEXT, ignoring case (accents count:\n"
+     "'etel' finds FR-ETEL by its id, 'Étel' by its name).\n",
+     1, 1, kJson | kCsv},
+    {"show", "show PORT [--json]", "Show one station's details.",
+     "Prints the station's name, position, mean water level and harmonic constants.\n", 1, 1,
+     kJson},
+    {"height", "height PORT [WHEN] [--tz ZONE] [--json]", "Height of the tide at one instant.",
+     "WHEN is 'now' (the default), Unix seconds, or an ISO 8601 date and time such as\n"
+     "2026-01-01T12:00:00Z or 2026-01-01T13:00+01:00. Without Z or an offset, WHEN is read\n"
+     "on the --tz clock (UTC by default).\n",
+     1, 2, kTz | kJson},
+    {"predict", "predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv]",
+     "High and low waters and tide coefficients.",
+     "DATE is YYYY-MM-DD, today by default. Prints each day's high and low waters with\n"
+     "their heights in metres, the coefficient (20-120, graded against Brest) of each high\n"
+     "water and a sketch of the day's curve.\n"
+     "\n"
+     "  --days N     N days from DATE (1-366)\n"
+     "  --tz ZONE    days and times on a local clock, an IANA zone such as Europe/Paris\n"
+     "               (daylight saving included); UTC by default\n"
+     "  --json       the library's records: port_id, date, extremes (time in Unix seconds,\n"
+     "               height, is_high, coefficient) and heights every 10 minutes\n"
+     "  --csv        one row per high or low water\n",
+     1, 2, kDays | kTz | kJson | kCsv},
+    {"chart", "chart PORT [DATE] [--days N] [--tz ZONE] [-o FILE.svg]", "Draw a tide chart as SVG.",
+     "Draws the height curve of each day with its high and low waters, their times,\n"
+     "heights and coefficients. DATE, --days and --tz are as for 'predict'.\n"
+     "\n"
+     "  -o, --output FILE   where to write the SVG ('-' for standard output);\n"
+     "                      PORT_DATE.svg by default\n",
+     1, 2, kDays | kTz | kOut},
+}};
+
+const CommandSpec* find_command(std::string_view name) {
+  const auto it = std::ranges::find(COMMANDS, name, &CommandSpec::name);
+  return it == COMMANDS.end() ? nullptr : &*it;
+}
+
+std::string general_usage() {
+  std::string text = "usage: nerith COMMAND [ARGS]\n\nCommands:\n";
+  for (const auto& spec : COMMANDS) {
+    std::string line = "  " + std::string(spec.name);
+    line.resize(11, ' ');
+    text += line + std::string(spec.summary) + "\n";
+  }
+  text +=
+      "\nPORT is a station id such as FR-BREST; 'nerith list' shows them all.\n"
+      "Run 'nerith COMMAND --help' for a command's options, 'nerith --version' for the version.\n";
+  return text;
+}
+
+std::string command_help(const CommandSpec& spec) {
+  return "usage: nerith " + std::string(spec.usage) + "\n\n" + std::string(spec.summary) + "\n" +
+         std::string(spec.details);
+}
+
+Message usage_error(const CommandSpec& spec, const std::string& problem) {
+  return {2, "nerith: " + problem + "\n" + usage_line(spec.name) + "\nRun 'nerith " +
+                 std::string(spec.name) + " --help' for more.\n"};
+}
+
+std::optional<int> parse_days(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end != text.data() + text.size() || value < 1 || value > MAX_DAYS)
+    return std::nullopt;
+  return value;
+}
+
+// Maps an option's spelling to its flag; 0 when unknown.
+unsigned option_flag(std::string_view name) {
+  if (name == "--json") return kJson;
+  if (name == "--csv") return kCsv;
+  if (name == "--days") return kDays;
+  if (name == "--tz") return kTz;
+  if (name == "-o" || name == "--output") return kOut;
+  return 0;
+}
+
+bool looks_like_option(std::string_view arg) {
+  // "-" alone and negative numbers (Unix seconds before 1970) are arguments.
+  return arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9');
+}
+
+}  // namespace
+
+std::string usage_line(std::string_view command) {
+  const CommandSpec* spec = find_command(command);
+  return spec == nullptr ? "usage: nerith COMMAND [ARGS]"
+                         : "usage: nerith " + std::string(spec->usage);
+}
+
+std::variant<Invocation, Message> parse_command_line(const std::vector<std::string_view>& args) {
+  if (args.empty()) return Message{2, general_usage()};
+  const std::string_view first = args[0];
+  if (first == "--version" || first == "-V") return Message{0, "nerith " NERITH_VERSION "\n"};
+  if (first == "--help" || first == "-h" || first == "help") {
+    if (args.size() > 1) {
+      if (const CommandSpec* spec = find_command(args[1])) return Message{0, command_help(*spec)};
+      return Message{2,
+                     "nerith: unknown command '" + std::string(args[1]) + "'\n" + general_usage()};
+    }
+    return Message{0, general_usage()};
+  }
+  const CommandSpec* spec = find_command(first);
+  if (spec == nullptr) {
+    const std::string what = looks_like_option(first) ? "option" : "command";
+    return Message{2,
+                   "nerith: unknown " + what + " '" + std::string(first) + "'\n" + general_usage()};
+  }
+
+  Invocation invocation;
+  invocation.command = std::string(spec->name);
+  bool only_arguments = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (only_arguments || !looks_like_option(arg)) {
+      invocation.args.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      only_arguments = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") return Message{0, command_help(*spec)};
+    const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
+    const std::string_view name = arg.substr(0, equals);
+    const unsigned flag = option_flag(name);
+    if (flag == 0) return usage_error(*spec, "unknown option '" + std::string(name) + "'");
+    if ((spec->options & flag) == 0) {
+      return usage_error(*spec, "option '" + std::string(name) + "' does not apply to '" +
+                                    std::string(spec->name) + "'");
+    }
+    if (flag == kJson || flag == kCsv) {
+      if (equals != std::string_view::npos)
+        return usage_error(*spec, "option '" + std::string(name) + "' takes no value");
+      const Format format = flag == kJson ? Format::Json : Format::Csv;
+      if (invocation.format != Format::Table && invocation.format != format)
+        return usage_error(*spec, "choose one of --json and --csv");
+      invocation.format = format;
+      continue;
+    }
+    std::string_view value;
+    if (equals != std::string_view::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      return usage_error(*spec, "option '" + std::string(name) + "' needs a value");
+    }
+    if (flag == kDays) {
+      invocation.days = parse_days(value);
+      if (!invocation.days) {
+        return usage_error(*spec, "--days expects a whole number from 1 to " +
+                                      std::to_string(MAX_DAYS) + ", not '" + std::string(value) +
+                                      "'");
+      }
+    } else if (flag == kTz) {
+      invocation.tz = std::string(value);
+    } else {
+      invocation.out = std::string(value);
+    }
+  }
+  if (invocation.args.size() < spec->min_args) {
+    const std::string_view usage = spec->usage.substr(spec->name.size() + 1);
+    return usage_error(*spec, "missing " + std::string(usage.substr(0, usage.find(' '))));
+  }
+  if (invocation.args.size() > spec->max_args)
+    return usage_error(*spec, "unexpected argument '" + invocation.args[spec->max_args] + "'");
+  return invocation;
+}
+
+}  // namespace nerith::cli

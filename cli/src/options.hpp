@@ -1,0 +1,39 @@
+// The command line: subcommands, their arguments and options, and help.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace nerith::cli {
+
+enum class Format { Table, Json, Csv };
+
+// A parsed command line, ready to run.
+struct Invocation {
+  std::string command;            // "list", "search", "show", "height", "predict", "chart"
+  std::vector<std::string> args;  // positional arguments, in order
+  Format format = Format::Table;
+  std::optional<int> days;         // --days N
+  std::optional<std::string> tz;   // --tz ZONE
+  std::optional<std::string> out;  // -o FILE
+};
+
+// What to print instead of running: help or the version (status 0, standard
+// output) or a usage error (status 2, standard error).
+struct Message {
+  int status = 0;
+  std::string text;
+};
+
+// The most days one command predicts.
+inline constexpr int MAX_DAYS = 366;
+
+std::variant<Invocation, Message> parse_command_line(const std::vector<std::string_view>& args);
+
+// "usage: nerith predict PORT [DATE] ..." for one command.
+std::string usage_line(std::string_view command);
+
+}  // namespace nerith::cli

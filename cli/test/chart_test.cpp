@@ -1,0 +1,94 @@
+#include "chart.hpp"
+
+#include <gtest/gtest.h>
+
+#include "synthetic.hpp"
+
+namespace nerith::cli {
+namespace {
+
+using testing::synthetic_day;
+
+constexpr std::int64_t kDay = 19792;  // 2024-03-10
+
+ports::Port station() {
+  return {"FR-TEST", "Quai <Sud> & Nord", 48.0, -4.0, 4.0, true, {}};
+}
+
+std::vector<DayView> views(const Zone& zone, std::int64_t first, std::int64_t count) {
+  const UtcSpan span = utc_days_covering(zone, first, count);
+  std::vector<ports::DayPrediction> utc;
+  for (std::int64_t d = span.first; d <= span.last; ++d) {
+    utc.push_back(synthetic_day(d, {{14034, true, 110}, {36871, false, {}}}));
+  }
+  return cut_local_days(utc, span.first, zone, first, count);
+}
+
+TEST(MakeChart, MarksWatersAndHoursOnTheLocalClock) {
+  const Chart utc = make_chart(station(), views(Zone{}, kDay, 1), Zone{});
+  EXPECT_EQ(utc.title, "Quai <Sud> & Nord");
+  EXPECT_EQ(utc.subtitle, "Sunday 10 March 2024 · times UTC · heights in metres");
+  ASSERT_EQ(utc.days.size(), 1u);
+  ASSERT_EQ(utc.days[0].marks.size(), 2u);
+  EXPECT_EQ(utc.days[0].marks[0].clock, "03:53");
+  EXPECT_EQ(utc.days[0].marks[0].coefficient, 110);
+  EXPECT_FALSE(utc.days[0].marks[1].coefficient);
+  ASSERT_EQ(utc.days[0].ticks.size(), 25u);
+  EXPECT_EQ(utc.days[0].ticks[3].label, "03:00");
+  EXPECT_EQ(utc.days[0].ticks[4].label, "");
+  EXPECT_EQ(utc.days[0].ticks[24].label, "24:00");
+
+  // The spring change: 23 hours, and 03:00 comes two hours after midnight.
+  const Zone paris = Zone::locate("Europe/Paris").value();
+  const Chart spring = make_chart(station(), views(paris, *parse_date("2024-03-31"), 1), paris);
+  ASSERT_EQ(spring.days[0].ticks.size(), 24u);
+  EXPECT_EQ(spring.days[0].ticks[2].label, "03:00");
+  EXPECT_EQ(spring.days[0].ticks[2].time - spring.days[0].ticks[0].time, 7200);
+  EXPECT_NE(spring.subtitle.find("times Europe/Paris"), std::string::npos);
+}
+
+TEST(MakeChart, NamesTheSpanOfSeveralDays) {
+  const auto subtitle = [](std::int64_t first, std::int64_t count) {
+    return make_chart(station(), views(Zone{}, first, count), Zone{}).subtitle;
+  };
+  EXPECT_TRUE(subtitle(kDay, 7).starts_with("10 – 16 March 2024 · times UTC"));
+  EXPECT_TRUE(subtitle(*parse_date("2024-02-28"), 3).starts_with("28 February – 1 March 2024 ·"));
+  EXPECT_TRUE(
+      subtitle(*parse_date("2024-12-31"), 2).starts_with("31 December 2024 – 1 January 2025 ·"));
+  EXPECT_EQ(make_chart(station(), views(Zone{}, kDay, 2), Zone{}).days[1].heading,
+            "Monday 11 March");
+}
+
+TEST(RenderSvg, DrawsEveryDayWithEscapedTexts) {
+  const std::string svg = render_svg(make_chart(station(), views(Zone{}, kDay, 3), Zone{}));
+  EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+  EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+  EXPECT_NE(svg.find(">Quai &lt;Sud&gt; &amp; Nord</text>"), std::string::npos);
+  EXPECT_EQ(svg.find("<Sud>"), std::string::npos);
+  EXPECT_NE(svg.find(">coef 110</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">03:53</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">Tuesday 12 March</text>"), std::string::npos);
+  std::size_t curves = 0;
+  for (auto pos = svg.find("stroke=\"#0d47a1\" stroke-width=\"3\""); pos != std::string::npos;
+       pos = svg.find("stroke=\"#0d47a1\" stroke-width=\"3\"", pos + 1)) {
+    ++curves;
+  }
+  EXPECT_EQ(curves, 3u);
+}
+
+TEST(RenderSvg, SurvivesEmptyAndNonFiniteDays) {
+  Chart chart{"Empty", "", {ChartDay{"", 0, 86400, {{0, NAN}, {600, INFINITY}}, {}, {}}}};
+  const std::string svg = render_svg(chart);
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+  EXPECT_EQ(svg.find("inf"), std::string::npos);
+  EXPECT_NO_THROW(render_svg(Chart{}));
+}
+
+TEST(XmlEscape, EscapesMarkupAndDropsControlCharacters) {
+  EXPECT_EQ(xml_escape("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
+  EXPECT_EQ(xml_escape("bell\x07 tab\t"), "bell tab\t");
+  EXPECT_EQ(xml_escape("Île d'Yeu"), "Île d&apos;Yeu");
+}
+
+}  // namespace
+}  // namespace nerith::cli

@@ -1,0 +1,85 @@
+#include "options.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace nerith::cli {
+namespace {
+
+std::variant<Invocation, Message> parse(const std::vector<std::string_view>& args) {
+  return parse_command_line(args);
+}
+
+TEST(ParseCommandLine, ReadsArgumentsAndOptionsInAnyOrder) {
+  const auto parsed =
+      parse({"predict", "--tz", "Europe/Paris", "FR-BREST", "--days=7", "2024-03-10", "--csv"});
+  const auto* invocation = std::get_if<Invocation>(&parsed);
+  ASSERT_NE(invocation, nullptr);
+  EXPECT_EQ(invocation->command, "predict");
+  EXPECT_EQ(invocation->args, (std::vector<std::string>{"FR-BREST", "2024-03-10"}));
+  EXPECT_EQ(invocation->days, 7);
+  EXPECT_EQ(invocation->tz, "Europe/Paris");
+  EXPECT_EQ(invocation->format, Format::Csv);
+
+  EXPECT_EQ(std::get<Invocation>(parse({"chart", "FR-SAINT-MALO", "-o", "-"})).out, "-");
+  EXPECT_EQ(std::get<Invocation>(parse({"chart", "X", "--output=a.svg"})).out, "a.svg");
+  // Negative Unix seconds are an argument, and so is anything after "--".
+  EXPECT_EQ(std::get<Invocation>(parse({"height", "FR-BREST", "-86400"})).args.at(1), "-86400");
+  EXPECT_EQ(std::get<Invocation>(parse({"search", "--", "--x"})).args.at(0), "--x");
+  EXPECT_EQ(std::get<Invocation>(parse({"list"})).format, Format::Table);
+}
+
+struct MessageCase {
+  std::vector<std::string_view> args;
+  int status;
+  std::string_view contains;
+};
+
+TEST(ParseCommandLine, PrintsHelpVersionOrUsageErrors) {
+  const std::vector<MessageCase> cases{
+      {{"--help"}, 0, "usage: nerith COMMAND"},
+      {{"help", "chart"}, 0, "usage: nerith chart PORT [DATE]"},
+      {{"predict", "--help"}, 0, "--tz ZONE"},
+      {{"list", "-h", "--bogus"}, 0, "usage: nerith list"},
+      {{"--version"}, 0, "nerith " NERITH_VERSION},
+      {{}, 2, "usage: nerith COMMAND"},
+      {{"forecast"}, 2, "unknown command 'forecast'"},
+      {{"--bogus"}, 2, "unknown option '--bogus'"},
+      {{"help", "nope"}, 2, "unknown command 'nope'"},
+      {{"predict", "FR-BREST", "--bogus"}, 2, "unknown option '--bogus'"},
+      {{"predict", "FR-BREST", "--bogus=1"}, 2, "unknown option '--bogus'"},
+      {{"predict"}, 2, "missing PORT"},
+      {{"search"}, 2, "missing TEXT"},
+      {{"predict", "FR-BREST", "2024-03-10", "extra"}, 2, "unexpected argument 'extra'"},
+      {{"list", "--days", "2"}, 2, "option '--days' does not apply to 'list'"},
+      {{"show", "FR-BREST", "--csv"}, 2, "does not apply to 'show'"},
+      {{"predict", "FR-BREST", "--json", "--csv"}, 2, "choose one of --json and --csv"},
+      {{"predict", "FR-BREST", "--json=yes"}, 2, "takes no value"},
+      {{"predict", "FR-BREST", "--days"}, 2, "option '--days' needs a value"},
+      {{"predict", "FR-BREST", "--days", "0"}, 2, "from 1 to 366, not '0'"},
+      {{"predict", "FR-BREST", "--days", "367"}, 2, "from 1 to 366"},
+      {{"predict", "FR-BREST", "--days", "7x"}, 2, "from 1 to 366"},
+      {{"predict", "FR-BREST", "--days", "-3"}, 2, "from 1 to 366"},
+      {{"chart", "FR-BREST", "-o"}, 2, "option '-o' needs a value"},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = parse(c.args);
+    const auto* message = std::get_if<Message>(&parsed);
+    ASSERT_NE(message, nullptr) << c.contains;
+    EXPECT_EQ(message->status, c.status) << c.contains;
+    EXPECT_NE(message->text.find(c.contains), std::string::npos) << message->text;
+  }
+}
+
+TEST(ParseCommandLine, UsageErrorsShowTheCommandsUsageLine) {
+  const auto message = std::get<Message>(parse({"predict", "FR-BREST", "--bogus"}));
+  EXPECT_EQ(message.text,
+            "nerith: unknown option '--bogus'\n"
+            "usage: nerith predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv]\n"
+            "Run 'nerith predict --help' for more.\n");
+}
+
+}  // namespace
+}  // namespace nerith::cli
