@@ -1,1 +1,181 @@
-// Implementation pending.
+#include "nerith/api.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "nerith/coefficient.hpp"
+#include "nerith/harmonic/engine.hpp"
+#include "nerith/harmonic/extremes.hpp"
+#include "nerith/ports/search.hpp"
+
+namespace nerith::api {
+namespace {
+
+using harmonic::engine::AstronomicalArguments;
+using harmonic::engine::NodalCorrections;
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::uint32_t kGridStep = 600;
+
+__extension__ using Wide = __int128;
+
+std::unexpected<ApiError> fail(ApiError::Kind kind, std::string text) {
+  return std::unexpected(ApiError{kind, std::move(text)});
+}
+
+// 00:00:00 UTC of the day holding t: t minus the Euclidean remainder. In the
+// first day of the i64 range that midnight cannot be written; the next one
+// stands in for it.
+std::int64_t midnight_at_or_before(std::int64_t t) {
+  const std::int64_t r = ((t % kDay) + kDay) % kDay;
+  if (t < std::numeric_limits<std::int64_t>::min() + r) return t + (kDay - r);
+  return t - r;
+}
+
+// A decimal i32: an optional single '+', then ASCII digits only.
+std::optional<std::int32_t> parse_number(std::string_view piece) {
+  if (!piece.empty() && piece.front() == '+') piece.remove_prefix(1);
+  if (piece.empty() || piece.front() == '-') return std::nullopt;
+  std::int32_t value = 0;
+  const char* last = piece.data() + piece.size();
+  const auto [ptr, ec] = std::from_chars(piece.data(), last, value);
+  if (ec != std::errc{} || ptr != last) return std::nullopt;
+  return value;
+}
+
+// The numbers of a year-month-day text: split at every '-', unparsable
+// pieces (empty ones included) skipped. Nothing unless exactly three remain.
+std::optional<CivilDate> read_date(std::string_view text) {
+  std::int32_t numbers[3];
+  int count = 0;
+  while (true) {
+    const std::size_t dash = text.find('-');
+    if (const auto n = parse_number(text.substr(0, dash))) {
+      if (count == 3) return std::nullopt;
+      numbers[count++] = *n;
+    }
+    if (dash == std::string_view::npos) break;
+    text.remove_prefix(dash + 1);
+  }
+  if (count != 3) return std::nullopt;
+  return CivilDate{numbers[0], numbers[1], numbers[2]};
+}
+
+// Julian-day number of a proleptic Gregorian date, shifted so that
+// n − 2442110 counts days from 1970-01-01:
+// n = ⌊30.6001·(M + 1)⌋ + ⌊365.25·(Y + 4716)⌋ + Y/400 − Y/100 + day,
+// with March-based months (January and February count as months 13 and 14).
+std::int64_t day_number(std::int32_t year, std::int32_t month, std::int32_t day) {
+  // The year has no sign (a '-' separates pieces), so year − 1 cannot overflow.
+  const std::int32_t y = month < 3 ? year - 1 : year;
+  const std::int32_t m = month < 3 ? month + 12 : month;
+  const auto a = static_cast<std::int64_t>(std::floor(static_cast<double>(m + 1) * 30.6001));
+  const auto b = static_cast<std::int64_t>(std::floor((static_cast<double>(y) + 4716.0) * 365.25));
+  const std::int64_t c = y / 400 - y / 100;
+  return a + b + c + day;
+}
+
+}  // namespace
+
+std::expected<double, ApiError> height_at(std::string_view port_id, std::int64_t t) {
+  const std::optional<ports::Port> port = ports::search::get_port(port_id);
+  if (!port) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
+  // The arguments and the node are both fixed for the UTC day.
+  const std::int64_t t_ref = midnight_at_or_before(t);
+  return harmonic::engine::height_with_nodal(t, t_ref, port->constituents,
+                                             AstronomicalArguments::at(t_ref),
+                                             NodalCorrections::at(t_ref), port->mean_water_level);
+}
+
+std::optional<std::pair<std::int64_t, std::int64_t>> day_bounds_utc(std::string_view date) {
+  const std::optional<CivilDate> parsed = read_date(date);
+  if (!parsed) return std::nullopt;
+  const auto [year, month, day] = *parsed;
+  if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+  // 2442110 × 86400: day number 2442110 is 1970-01-01. Years fit in i32, so
+  // n × 86400 stays far inside i64.
+  const std::int64_t n =
+      day_number(static_cast<std::int32_t>(year), static_cast<std::int32_t>(month),
+                 static_cast<std::int32_t>(day));
+  const std::int64_t start = n * kDay - 210998304000;
+  const std::int64_t end = n * kDay - 210998217600;
+  // A day the month does not have comes back as another date.
+  if (format_date(civil_from_days(start / kDay)) != format_date(*parsed)) return std::nullopt;
+  return std::pair{start, end};
+}
+
+// Day number to civil date through the Julian Day Number (1970-01-01 is JDN
+// 2440588; a = JDN + 32044), every division truncating toward zero. Computed
+// in 128 bits so that no day number overflows; every result fits in i64.
+CivilDate civil_from_days(std::int64_t days) {
+  const Wide a = Wide{days} + 2472632;
+  const Wide b = (4 * a + 3) / 146097;
+  const Wide c = a - (146097 * b) / 4;
+  const Wide e = (4 * c + 3) / 1461;
+  const Wide f = c - (1461 * e) / 4;
+  const Wide m = (5 * f + 2) / 153;
+  return {static_cast<std::int64_t>(100 * b + e - 4800 + m / 10),
+          static_cast<std::int64_t>(m + 3 - 12 * (m / 10)),
+          static_cast<std::int64_t>(f - (153 * m + 2) / 5 + 1)};
+}
+
+std::string format_date(const CivilDate& date) {
+  char text[72];  // three i64 and two separators at most
+  const int length =
+      std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(date.year),
+                    static_cast<long long>(date.month), static_cast<long long>(date.day));
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_id,
+                                                          std::string_view date) {
+  // The port is checked before the date.
+  const std::optional<ports::Port> port = ports::search::get_port(port_id);
+  if (!port) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
+  const auto bounds = day_bounds_utc(date);
+  if (!bounds) return fail(ApiError::Kind::InvalidDate, std::string(date));
+  const auto [start, end] = *bounds;
+
+  ports::DayPrediction day{std::string(port_id), std::string(date), {}, {}};
+  day.heights = harmonic::engine::compute_heights(start, end, kGridStep, port->constituents,
+                                                  port->mean_water_level);
+  // One window preparation for the day: arguments at start, node at the middle.
+  const auto window = harmonic::extremes::WindowArguments::at(start, end);
+  day.extremes =
+      harmonic::extremes::find_extremes(window, end, port->constituents, port->mean_water_level);
+  coefficient::assign_coefficients(day.extremes, port->atlantic_coast, start, end);
+  return day;
+}
+
+std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
+                                                                         std::string_view first,
+                                                                         std::string_view last) {
+  // Both dates are checked before the port.
+  const auto first_bounds = day_bounds_utc(first);
+  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
+  const auto last_bounds = day_bounds_utc(last);
+  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
+  const std::int64_t s0 = first_bounds->first;
+  const std::int64_t s1 = last_bounds->first;
+  if (s0 > s1) {
+    std::string text;
+    text.reserve(first.size() + 3 + last.size());
+    text.append(first).append(" > ").append(last);
+    return fail(ApiError::Kind::InvalidDate, std::move(text));
+  }
+
+  // No limit on the number of days. The list is sized up front so that a range
+  // too large for memory fails at once with std::bad_alloc.
+  std::vector<ports::DayPrediction> days;
+  days.reserve(static_cast<std::size_t>((s1 - s0) / kDay + 1));
+  for (std::int64_t s = s0; s <= s1; s += kDay) {
+    auto day = predict_day(port_id, format_date(civil_from_days(s / kDay)));
+    if (!day) return std::unexpected(std::move(day.error()));
+    days.push_back(std::move(*day));
+  }
+  return days;
+}
+
+}  // namespace nerith::api
