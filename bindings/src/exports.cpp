@@ -1,0 +1,262 @@
+// The exported surface of libnerith_uniffi.so: the seven query functions, the
+// buffer functions, the load-time checks and the contract's future entry
+// points. Each query function takes its argument buffers over, calls the
+// core and lowers the answer; the frame reports every failure.
+#include <cstdint>
+#include <expected>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "frame.hpp"
+#include "nerith/api.hpp"
+#include "nerith/ports/search.hpp"
+#include "nerith_uniffi.h"
+#include "wire.hpp"
+
+namespace nerith::uniffi {
+namespace {
+
+using wire::TideError;
+
+CallError tide_error(TideError error) {
+  return {1, wire::lower(error)};
+}
+
+TideError to_tide_error(api::ApiError error) {
+  const auto kind = error.kind == api::ApiError::Kind::PortNotFound ? TideError::Kind::PortNotFound
+                                                                    : TideError::Kind::InvalidDate;
+  return {kind, std::move(error.text)};
+}
+
+// Lowers a core answer, or turns its ApiError into a TideError.
+template <class T>
+Outcome<RustBuffer> lower_answer(std::expected<T, api::ApiError> answer) {
+  if (!answer) return std::unexpected(tide_error(to_tide_error(std::move(answer.error()))));
+  return wire::lower(*answer).release();
+}
+
+// An argument that cannot be read: code 2, not logged.
+CallError unreadable(std::string_view name, std::string_view reason) {
+  const std::string message =
+      "Failed to convert arg '" + std::string(name) + "': " + std::string(reason);
+  return {2, ByteBuffer(copy_to_buffer(
+                 {reinterpret_cast<const std::uint8_t*>(message.data()), message.size()}))};
+}
+
+// The thin adapters between the exported functions and the core.
+
+std::expected<void, TideError> add_custom_port(ports::Port port) {
+  auto added = ports::search::add_custom_port(std::move(port));
+  if (!added)
+    return std::unexpected(TideError{TideError::Kind::PortRejected, added.error().debug_text()});
+  return {};
+}
+
+std::optional<ports::Port> get_port(std::string_view id) {
+  return ports::search::get_port(id);
+}
+
+// The zero value of a future's result, with status code 2.
+template <class Result>
+Result complete_future(std::uint64_t handle, RustCallStatus* status) {
+  return call<Result>(status, [&]() -> Outcome<Result> {
+    throw Panic("no future has handle " + std::to_string(handle) +
+                ": nerith_uniffi has no asynchronous functions");
+  });
+}
+
+}  // namespace
+}  // namespace nerith::uniffi
+
+using nerith::uniffi::ArgBuffer;
+using nerith::uniffi::call;
+using nerith::uniffi::log_entry;
+using nerith::uniffi::Outcome;
+
+extern "C" {
+
+void uniffi_nerith_uniffi_fn_func_add_custom_port(RustBuffer port, RustCallStatus* status) {
+  ArgBuffer port_arg(port);
+  log_entry("add_custom_port");
+  call<void>(status, [&]() -> Outcome<void> {
+    auto lifted = nerith::uniffi::wire::lift_port(port_arg.bytes());
+    if (!lifted) return std::unexpected(nerith::uniffi::unreadable("port", lifted.error()));
+    auto added = nerith::uniffi::add_custom_port(std::move(*lifted));
+    if (!added) return std::unexpected(nerith::uniffi::tide_error(std::move(added.error())));
+    return {};
+  });
+}
+
+RustBuffer uniffi_nerith_uniffi_fn_func_get_port(RustBuffer id, RustCallStatus* status) {
+  ArgBuffer id_arg(id);
+  log_entry("get_port");
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    return nerith::uniffi::wire::lower(nerith::uniffi::get_port(id_arg.text())).release();
+  });
+}
+
+double uniffi_nerith_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t timestamp,
+                                              RustCallStatus* status) {
+  ArgBuffer id_arg(port_id);
+  log_entry("height_at");
+  return call<double>(status, [&]() -> Outcome<double> {
+    auto height = nerith::api::height_at(id_arg.text(), timestamp);
+    if (!height) {
+      return std::unexpected(
+          nerith::uniffi::tide_error(nerith::uniffi::to_tide_error(std::move(height.error()))));
+    }
+    return *height;
+  });
+}
+
+RustBuffer uniffi_nerith_uniffi_fn_func_list_ports(RustCallStatus* status) {
+  log_entry("list_ports");
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    return nerith::uniffi::wire::lower(nerith::ports::search::list_ports()).release();
+  });
+}
+
+RustBuffer uniffi_nerith_uniffi_fn_func_predict_day(RustBuffer port_id, RustBuffer date,
+                                                    RustCallStatus* status) {
+  ArgBuffer id_arg(port_id);
+  ArgBuffer date_arg(date);
+  log_entry("predict_day");
+  return call<RustBuffer>(status, [&]() {
+    const std::string_view id = id_arg.text();
+    return nerith::uniffi::lower_answer(nerith::api::predict_day(id, date_arg.text()));
+  });
+}
+
+RustBuffer uniffi_nerith_uniffi_fn_func_predict_range(RustBuffer port_id, RustBuffer start_date,
+                                                      RustBuffer end_date, RustCallStatus* status) {
+  ArgBuffer id_arg(port_id);
+  ArgBuffer first_arg(start_date);
+  ArgBuffer last_arg(end_date);
+  log_entry("predict_range");
+  return call<RustBuffer>(status, [&]() {
+    // Arguments are read in signature order, so the first malformed one is reported.
+    const std::string_view id = id_arg.text();
+    const std::string_view first = first_arg.text();
+    const std::string_view last = last_arg.text();
+    return nerith::uniffi::lower_answer(nerith::api::predict_range(id, first, last));
+  });
+}
+
+RustBuffer uniffi_nerith_uniffi_fn_func_search_ports(RustBuffer query, RustCallStatus* status) {
+  ArgBuffer query_arg(query);
+  log_entry("search_ports");
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    return nerith::uniffi::wire::lower(nerith::ports::search::search_ports(query_arg.text()))
+        .release();
+  });
+}
+
+// Computed by the binding generator from src/nerith.udl: any change to a
+// function's name, arguments, result or error there changes its value.
+std::uint16_t uniffi_nerith_uniffi_checksum_func_add_custom_port() {
+  return 43597;
+}
+std::uint16_t uniffi_nerith_uniffi_checksum_func_get_port() {
+  return 4355;
+}
+std::uint16_t uniffi_nerith_uniffi_checksum_func_height_at() {
+  return 55751;
+}
+std::uint16_t uniffi_nerith_uniffi_checksum_func_list_ports() {
+  return 62794;
+}
+std::uint16_t uniffi_nerith_uniffi_checksum_func_predict_day() {
+  return 56189;
+}
+std::uint16_t uniffi_nerith_uniffi_checksum_func_predict_range() {
+  return 32402;
+}
+std::uint16_t uniffi_nerith_uniffi_checksum_func_search_ports() {
+  return 37425;
+}
+
+std::uint32_t ffi_nerith_uniffi_uniffi_contract_version() {
+  return 26;
+}
+
+RustBuffer ffi_nerith_uniffi_rustbuffer_alloc(std::uint64_t size, RustCallStatus* status) {
+  return call<RustBuffer>(status,
+                          [&]() -> Outcome<RustBuffer> { return nerith::uniffi::zeroed(size); });
+}
+
+RustBuffer ffi_nerith_uniffi_rustbuffer_from_bytes(ForeignBytes bytes, RustCallStatus* status) {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    if (bytes.data == nullptr) {
+      if (bytes.len != 0) throw nerith::uniffi::Panic("null ForeignBytes had non-zero length");
+      return nerith::uniffi::empty_buffer();
+    }
+    if (bytes.len < 0) {
+      throw nerith::uniffi::Panic("bytes length negative or overflowed: TryFromIntError(())");
+    }
+    return nerith::uniffi::copy_to_buffer({bytes.data, static_cast<std::size_t>(bytes.len)});
+  });
+}
+
+void ffi_nerith_uniffi_rustbuffer_free(RustBuffer buffer, RustCallStatus* status) {
+  call<void>(status, [&]() -> Outcome<void> {
+    if (const char* malformed = nerith::uniffi::malformation(buffer)) {
+      throw nerith::uniffi::Panic(malformed);
+    }
+    nerith::uniffi::free_storage(buffer);
+    return {};
+  });
+}
+
+RustBuffer ffi_nerith_uniffi_rustbuffer_reserve(RustBuffer buffer, std::uint64_t additional,
+                                                RustCallStatus* status) {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    if (const char* malformed = nerith::uniffi::malformation(buffer)) {
+      throw nerith::uniffi::Panic(malformed);  // not taken over: left to the caller
+    }
+    nerith::uniffi::ByteBuffer grown(buffer);  // released if growing fails
+    grown.reserve(additional);
+    return grown.release();
+  });
+}
+
+// No function of this library is asynchronous, so no future is ever created
+// and no handle a caller can pass is valid. The handle is never followed:
+// poll, cancel and free do nothing, complete reports the misuse.
+#define NERITH_UNIFFI_FUTURE_ENTRY_POINTS(suffix, Result)                          \
+  void ffi_nerith_uniffi_rust_future_poll_##suffix(                                \
+      std::uint64_t, UniffiRustFutureContinuationCallback, std::uint64_t) {}       \
+  void ffi_nerith_uniffi_rust_future_cancel_##suffix(std::uint64_t) {}             \
+  void ffi_nerith_uniffi_rust_future_free_##suffix(std::uint64_t) {}               \
+  Result ffi_nerith_uniffi_rust_future_complete_##suffix(std::uint64_t handle,     \
+                                                         RustCallStatus* status) { \
+    return nerith::uniffi::complete_future<Result>(handle, status);                \
+  }
+
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u8, std::uint8_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i8, std::int8_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u16, std::uint16_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i16, std::int16_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u32, std::uint32_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i32, std::int32_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u64, std::uint64_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i64, std::int64_t)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(f32, float)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(f64, double)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(pointer, void*)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(rust_buffer, RustBuffer)
+NERITH_UNIFFI_FUTURE_ENTRY_POINTS(void, void)
+#undef NERITH_UNIFFI_FUTURE_ENTRY_POINTS
+
+// Read by the binding generator from the library file, never by the library:
+// a kind byte (6 namespace, 8 interface-definition file), then strings, each
+// a length byte and its bytes: the binding module, the namespace and, for
+// the interface definition, its file stem.
+const std::uint8_t UNIFFI_META_NAMESPACE_NERITH[22] = {6,   13,  'n', 'e', 'r', 'i', 't', 'h',
+                                                       '_', 'u', 'n', 'i', 'f', 'f', 'i', 6,
+                                                       'n', 'e', 'r', 'i', 't', 'h'};
+const std::uint8_t UNIFFI_META_UDL_NERITH[29] = {8,   13,  'n', 'e', 'r', 'i', 't', 'h', '_', 'u',
+                                                 'n', 'i', 'f', 'f', 'i', 6,   'n', 'e', 'r', 'i',
+                                                 't', 'h', 6,   'n', 'e', 'r', 'i', 't', 'h'};
+
+}  // extern "C"

@@ -1,0 +1,151 @@
+// The call frame shared by every exported function: buffer ownership, the
+// growable byte array behind every result, and the RustCallStatus reporting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <expected>
+#include <source_location>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "nerith_uniffi.h"
+
+// Foreign callers pass these by value in registers or memory as plain C
+// structs: any user-declared special member would change how they travel.
+static_assert(std::is_standard_layout_v<RustBuffer> && std::is_trivially_copyable_v<RustBuffer>);
+static_assert(sizeof(RustBuffer) == 24 && offsetof(RustBuffer, capacity) == 0 &&
+              offsetof(RustBuffer, len) == 8 && offsetof(RustBuffer, data) == 16);
+static_assert(std::is_standard_layout_v<ForeignBytes> &&
+              std::is_trivially_copyable_v<ForeignBytes>);
+static_assert(sizeof(ForeignBytes) == 16 && offsetof(ForeignBytes, len) == 0 &&
+              offsetof(ForeignBytes, data) == 8);
+static_assert(std::is_standard_layout_v<RustCallStatus> &&
+              std::is_trivially_copyable_v<RustCallStatus>);
+static_assert(sizeof(RustCallStatus) == 32 && offsetof(RustCallStatus, code) == 0 &&
+              offsetof(RustCallStatus, error_buf) == 8);
+
+namespace nerith::uniffi {
+
+// An internal fault: reported with status code 2 and logged at error level.
+class Panic : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The largest buffer the library makes: 2^63 - 1 bytes.
+inline constexpr std::uint64_t kMaxBufferSize = (std::uint64_t{1} << 63) - 1;
+
+// The empty buffer made by the library: capacity 0, len 0, placeholder data.
+RustBuffer empty_buffer() noexcept;
+
+// Why a buffer cannot be used, or nullptr when it is well formed.
+const char* malformation(const RustBuffer& buffer) noexcept;
+
+// Frees a well-formed buffer's storage; capacity 0 owns nothing.
+void free_storage(const RustBuffer& buffer) noexcept;
+
+// A new buffer of `size` zero bytes, capacity = len = size.
+RustBuffer zeroed(std::uint64_t size);
+
+// A new buffer holding a copy of `bytes`, capacity = len = bytes.size().
+RustBuffer copy_to_buffer(std::span<const std::uint8_t> bytes);
+
+// A growable byte array in the C allocator's storage, handed over whole as a
+// RustBuffer. It grows like rustbuffer_reserve: to max(2 * capacity, needed, 8).
+class ByteBuffer {
+ public:
+  ByteBuffer() noexcept = default;
+  // Takes over a well-formed buffer.
+  explicit ByteBuffer(const RustBuffer& adopted) noexcept;
+  ByteBuffer(ByteBuffer&& other) noexcept : buffer_(std::exchange(other.buffer_, {})) {}
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept;
+  ~ByteBuffer() { free_storage(buffer_); }
+
+  // Room for `additional` more bytes; throws Panic("capacity overflow").
+  void reserve(std::uint64_t additional);
+  void append(std::span<const std::uint8_t> bytes);
+  std::uint64_t size() const noexcept { return buffer_.len; }
+  std::span<const std::uint8_t> bytes() const noexcept;
+
+  // Hands the storage over; this array is left empty.
+  RustBuffer release() noexcept;
+
+ private:
+  RustBuffer buffer_{0, 0, nullptr};
+};
+
+// An argument buffer taken over by a query function. A well-formed one is
+// released when this goes away, whatever the outcome; a malformed one is
+// left alone and reported as soon as its bytes are asked for.
+class ArgBuffer {
+ public:
+  explicit ArgBuffer(const RustBuffer& buffer) noexcept
+      : buffer_(buffer), malformation_(nerith::uniffi::malformation(buffer)) {}
+  ArgBuffer(const ArgBuffer&) = delete;
+  ArgBuffer& operator=(const ArgBuffer&) = delete;
+  ~ArgBuffer() {
+    if (malformation_ == nullptr) free_storage(buffer_);
+  }
+
+  // Throws Panic with the validation message when the buffer is malformed.
+  std::span<const std::uint8_t> bytes() const;
+  // The bytes taken as text, without UTF-8 validation.
+  std::string_view text() const;
+
+ private:
+  RustBuffer buffer_;
+  const char* malformation_;
+};
+
+// A failure that is reported without being logged: code 1 with a serialized
+// TideError, or code 2 for an argument that cannot be read.
+struct CallError {
+  std::int8_t code;
+  ByteBuffer payload;
+};
+
+template <class T>
+using Outcome = std::expected<T, CallError>;
+
+// Writes a failure into the caller's status (which may be null).
+void report(RustCallStatus* status, CallError error) noexcept;
+// Code 2 with the message ("Unknown panic!" when empty), logged at error level.
+void report_panic(RustCallStatus* status, std::string_view message) noexcept;
+
+// The text in double quotes, with quotes, backslashes, control characters,
+// invisible characters and combining marks escaped, as in the log records.
+std::string debug_quoted(std::string_view text);
+
+// The entry record of a query function, at debug level.
+void log_entry(std::string_view function,
+               std::source_location where = std::source_location::current()) noexcept;
+
+// Runs `work` (returning Outcome<T>) so that nothing escapes: success returns
+// the value and leaves the status alone; any failure is written into the
+// status and the zero value of T is returned.
+template <class T, class Work>
+T call(RustCallStatus* status, Work&& work) noexcept {
+  try {
+    Outcome<T> outcome = std::forward<Work>(work)();
+    if (outcome.has_value()) {
+      if constexpr (std::is_void_v<T>) {
+        return;
+      } else {
+        return std::move(*outcome);
+      }
+    }
+    report(status, std::move(outcome.error()));
+  } catch (const std::exception& fault) {
+    report_panic(status, fault.what());
+  } catch (...) {
+    report_panic(status, {});
+  }
+  if constexpr (!std::is_void_v<T>) return T{};
+}
+
+}  // namespace nerith::uniffi

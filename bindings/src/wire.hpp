@@ -1,0 +1,72 @@
+// The bytes of values inside buffers: big-endian numbers, strings and
+// sequences behind an i32 length, optionals behind a 0/1 byte, records as
+// their fields in declaration order with nothing between them.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame.hpp"
+#include "nerith/harmonic/engine.hpp"
+#include "nerith/harmonic/extremes.hpp"
+#include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
+
+namespace nerith::uniffi::wire {
+
+// The error enumeration that crosses the boundary; the numbers are those on
+// the wire. Each variant carries its message.
+struct TideError {
+  enum class Kind : std::int32_t { PortNotFound = 1, InvalidDate = 2, PortRejected = 3 };
+  Kind kind;
+  std::string message;
+};
+
+void write_u8(ByteBuffer& out, std::uint8_t value);
+void write_bool(ByteBuffer& out, bool value);
+void write_i32(ByteBuffer& out, std::int32_t value);
+void write_i64(ByteBuffer& out, std::int64_t value);
+void write_f64(ByteBuffer& out, double value);
+// Throws Panic for a text longer than 2^31 - 1 bytes.
+void write_string(ByteBuffer& out, std::string_view value);
+// Throws Panic for more than 2^31 - 1 elements.
+void write_count(ByteBuffer& out, std::size_t count);
+
+// The binding records share their fields and order with the core records;
+// an Extreme travels as a TidalExtreme.
+void write(ByteBuffer& out, const ports::HarmonicConstituent& constituent);
+void write(ByteBuffer& out, const ports::Port& port);
+void write(ByteBuffer& out, const harmonic::extremes::Extreme& extreme);
+void write(ByteBuffer& out, const harmonic::engine::HeightSample& sample);
+void write(ByteBuffer& out, const ports::DayPrediction& prediction);
+void write(ByteBuffer& out, const TideError& error);
+
+template <class T>
+void write(ByteBuffer& out, const std::vector<T>& items) {
+  write_count(out, items.size());
+  for (const T& item : items) write(out, item);
+}
+
+template <class T>
+void write(ByteBuffer& out, const std::optional<T>& value) {
+  write_u8(out, value.has_value() ? 1 : 0);
+  if (value.has_value()) write(out, *value);
+}
+
+// A new byte array holding the value's encoding from its first byte.
+template <class T>
+ByteBuffer lower(const T& value) {
+  ByteBuffer out;
+  write(out, value);
+  return out;
+}
+
+// Reads a Port that fills `bytes` exactly; the error is the reading message.
+std::expected<ports::Port, std::string> lift_port(std::span<const std::uint8_t> bytes);
+
+}  // namespace nerith::uniffi::wire

@@ -1,0 +1,56 @@
+# Compares the dynamic symbol table of libnerith_uniffi.so with the 73
+# symbols of the UniFFI contract. Usage: cmake -DNM=nm -DLIBRARY=lib.so -P this
+set(expected UNIFFI_META_NAMESPACE_NERITH UNIFFI_META_UDL_NERITH
+  ffi_nerith_uniffi_uniffi_contract_version)
+foreach(function add_custom_port get_port height_at list_ports predict_day predict_range
+        search_ports)
+  list(APPEND expected uniffi_nerith_uniffi_fn_func_${function}
+       uniffi_nerith_uniffi_checksum_func_${function})
+endforeach()
+foreach(function alloc from_bytes free reserve)
+  list(APPEND expected ffi_nerith_uniffi_rustbuffer_${function})
+endforeach()
+foreach(op poll cancel complete free)
+  foreach(type u8 i8 u16 i16 u32 i32 u64 i64 f32 f64 pointer rust_buffer void)
+    list(APPEND expected ffi_nerith_uniffi_rust_future_${op}_${type})
+  endforeach()
+endforeach()
+list(SORT expected)
+list(LENGTH expected expected_count)
+if(NOT expected_count EQUAL 73)
+  message(FATAL_ERROR "the expected list has ${expected_count} symbols, not 73")
+endif()
+
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${NM} could not read ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${table}")
+set(actual "")
+foreach(line IN LISTS lines)
+  # "<address> <kind> <name>"; the two blobs must be read-only data.
+  if(line MATCHES "^[0-9a-f]+ ([A-Za-z]) (.+)$")
+    set(kind ${CMAKE_MATCH_1})
+    set(name ${CMAKE_MATCH_2})
+    list(APPEND actual ${name})
+    if(name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "R")
+      message(SEND_ERROR "${name} is of kind ${kind}, not read-only data (R)")
+    elseif(NOT name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "T")
+      message(SEND_ERROR "${name} is of kind ${kind}, not a function (T)")
+    endif()
+  endif()
+endforeach()
+list(SORT actual)
+
+set(missing ${expected})
+list(REMOVE_ITEM missing ${actual})
+set(extra ${actual})
+list(REMOVE_ITEM extra ${expected})
+if(missing OR extra)
+  list(JOIN missing "\n  " missing_text)
+  list(JOIN extra "\n  " extra_text)
+  message(FATAL_ERROR "exported symbols differ from the contract\n"
+                      "missing:\n  ${missing_text}\nunexpected:\n  ${extra_text}")
+endif()
+message(STATUS "all 73 contract symbols exported, nothing else")
