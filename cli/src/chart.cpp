@@ -26,9 +26,9 @@ constexpr const char* kFont = "DejaVu Sans, Liberation Sans, Arial, sans-serif";
 
 template <typename... Args>
 std::string printf_string(const char* format, Args... args) {
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
+  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
 }
 
 std::chrono::year_month_day civil(std::int64_t day) {
@@ -73,12 +73,12 @@ std::string date_span(std::int64_t first, std::int64_t last) {
   return printf_string("%u – ", static_cast<unsigned>(a.day())) + end;
 }
 
-// A gridline step that puts at most eight lines across `span` metres.
+// A gridline step that puts at most ten lines across `span` metres.
 double grid_step(double span) {
   for (const double step : {0.5, 1.0, 2.0, 5.0, 10.0}) {
-    if (span / step <= 8) return step;
+    if (span / step <= 10) return step;
   }
-  return std::pow(10.0, std::ceil(std::log10(span / 8)));
+  return std::pow(10.0, std::ceil(std::log10(span / 10)));
 }
 
 std::string text_element(double x, double y, const char* anchor, const char* style,

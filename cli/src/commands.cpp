@@ -91,7 +91,7 @@ std::expected<Zone, Failure> find_zone(const Invocation& invocation) {
   if (!invocation.tz) return Zone{};
   auto zone = Zone::locate(*invocation.tz);
   if (!zone) return std::unexpected(Failure{2, zone.error()});
-  return zone;
+  return std::move(*zone);
 }
 
 Failure from_api(const api::ApiError& error) {
@@ -101,7 +101,6 @@ Failure from_api(const api::ApiError& error) {
 
 // The local days the command asks for, cut from the library's UTC days.
 std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invocation,
-                                                          const ports::Port& port,
                                                           const Zone& zone) {
   std::int64_t first = 0;
   if (invocation.args.size() > 1) {
@@ -117,7 +116,7 @@ std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invo
   const std::int64_t count = invocation.days.value_or(1);
   const UtcSpan span = utc_days_covering(zone, first, count);
   if (span.first < *parse_date("0000-01-01") || span.last > *parse_date("9999-12-31"))
-    return std::unexpected(Failure{2, "dates must lie between 0000-01-01 and 9999-12-31"});
+    return std::unexpected(Failure{2, "predictions run from 0000-01-01 to 9999-12-31 UTC"});
   const auto utc_days =
       api::predict_range(invocation.args[0], date_text(span.first), date_text(span.last));
   if (!utc_days) return std::unexpected(from_api(utc_days.error()));
@@ -171,7 +170,7 @@ Result predict(const Invocation& invocation) {
   if (!port) return std::unexpected(port.error());
   const auto zone = find_zone(invocation);
   if (!zone) return std::unexpected(zone.error());
-  const auto days = predict_days(invocation, *port, *zone);
+  const auto days = predict_days(invocation, *zone);
   if (!days) return std::unexpected(days.error());
   switch (invocation.format) {
     case Format::Json:
@@ -197,7 +196,7 @@ Result chart(const Invocation& invocation) {
   if (!port) return std::unexpected(port.error());
   const auto zone = find_zone(invocation);
   if (!zone) return std::unexpected(zone.error());
-  const auto days = predict_days(invocation, *port, *zone);
+  const auto days = predict_days(invocation, *zone);
   if (!days) return std::unexpected(days.error());
   const std::string svg = render_svg(make_chart(*port, *days, *zone));
   const std::string path = invocation.out.value_or(default_chart_name(*port, days->front()));

@@ -14,9 +14,9 @@ using Json = nlohmann::ordered_json;
 
 template <typename... Args>
 std::string printf_string(const char* format, Args... args) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
+  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
 }
 
 // Invalid UTF-8 in a caller's text becomes U+FFFD rather than an exception.

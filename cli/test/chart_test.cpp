@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "synthetic.hpp"
 
 namespace nerith::cli {
@@ -74,6 +76,10 @@ TEST(RenderSvg, DrawsEveryDayWithEscapedTexts) {
     ++curves;
   }
   EXPECT_EQ(curves, 3u);
+  // The whole curve, every sample of it: 145 points in each of the three days.
+  const std::size_t path = svg.find("<path d=\"M");
+  const std::string curve = svg.substr(path, svg.find('"', path + 9) - path);
+  EXPECT_EQ(std::count(curve.begin(), curve.end(), 'L'), 144 + 2);  // + the two closing edges
 }
 
 TEST(RenderSvg, SurvivesEmptyAndNonFiniteDays) {
