@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <unordered_set>
 
 namespace nerith::strict_json {
@@ -72,7 +73,10 @@ class LayoutBuilder {
     return true;
   }
   bool start_array(std::size_t) {
-    stack_.push_back(slot(Json::array()));
+    Json* array = slot(Json::array());
+    // A fresh array may reuse the storage of one that a repeated key dropped.
+    doc_.element_offsets[array->get_ptr<const Json::array_t*>()].clear();
+    stack_.push_back(array);
     return true;
   }
   bool end_array() {
@@ -86,6 +90,11 @@ class LayoutBuilder {
       what.remove_prefix(tag_end + 2);
     }
     error = std::string(what);
+    // Syntax errors name their line and column; others (a number too large
+    // for a double) do not, so locate them where the parser stopped.
+    if (dynamic_cast<const nlohmann::detail::parse_error*>(&e) == nullptr) {
+      error = doc_.located(error, offset());
+    }
     return false;
   }
 
@@ -106,6 +115,7 @@ class LayoutBuilder {
     }
     Json& parent = *stack_.back();
     if (parent.is_array()) {
+      doc_.element_offsets[parent.get_ptr<const Json::array_t*>()].push_back(offset());
       parent.push_back(std::move(value));
       return &parent.back();
     }
@@ -140,11 +150,37 @@ std::string describe(const Json& value) {
   }
 }
 
-const Json::object_t& as_object(const Json& value, std::string_view record) {
+const Json::object_t& as_object(const Document& doc, const Json& value, std::string_view record) {
   if (!value.is_object()) {
-    throw ReadError("invalid type: " + describe(value) + ", expected " + std::string(record));
+    throw ReadError(doc.located(
+        "invalid type: " + describe(value) + ", expected " + std::string(record), value));
   }
   return *value.get_ptr<const Json::object_t*>();
+}
+
+// Where `value` was read: an array element where it starts, an object
+// member at its key. The walk keeps its own stack, as the parser does, so
+// that deep nesting cannot exhaust the thread's.
+std::optional<std::size_t> offset_of(const Document& doc, const Json& value) {
+  std::vector<const Json*> pending = {&doc.root};
+  while (!pending.empty()) {
+    const Json& node = *pending.back();
+    pending.pop_back();
+    if (node.is_array()) {
+      const auto* array = node.get_ptr<const Json::array_t*>();
+      for (std::size_t i = 0; i < array->size(); ++i) {
+        if (&(*array)[i] == &value) return doc.element_offsets.at(array)[i];
+        pending.push_back(&(*array)[i]);
+      }
+    } else if (node.is_object()) {
+      const auto* object = node.get_ptr<const Json::object_t*>();
+      for (const auto& [key, member] : *object) {
+        if (&member == &value) return doc.layouts.at(object).key_offsets.at(key);
+        pending.push_back(&member);
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -157,6 +193,13 @@ std::string Document::located(std::string_view fault, std::size_t offset) const 
       last_newline == std::string_view::npos ? before.size() : before.size() - last_newline - 1;
   return std::string(fault) + " at line " + std::to_string(line) + " column " +
          std::to_string(column);
+}
+
+std::string Document::located(std::string_view fault, const Json& value) const {
+  // Only a fault gets here, so a walk of the tree is cheap enough.
+  if (const auto offset = offset_of(*this, value)) return located(fault, *offset);
+  const std::size_t first = text.find_first_not_of(" \t\r\n");  // the root value
+  return located(fault, first == std::string_view::npos ? text.size() : first + 1);
 }
 
 std::expected<Document, std::string> parse_document(std::string_view text) {
@@ -173,7 +216,7 @@ std::expected<Document, std::string> parse_document(std::string_view text) {
 
 ObjectReader::ObjectReader(const Document& doc, const Json& value, std::string_view record,
                            std::initializer_list<std::string_view> listed)
-    : doc_(doc), object_(as_object(value, record)), layout_(nullptr) {
+    : doc_(doc), object_(as_object(doc, value, record)), layout_(nullptr) {
   const auto found = doc.layouts.find(&object_);
   if (found == doc.layouts.end()) return;
   layout_ = &found->second;

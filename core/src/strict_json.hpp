@@ -34,8 +34,12 @@ struct Document {
   std::string_view text;
   Json root;
   std::unordered_map<const Json::object_t*, ObjectLayout> layouts;
+  // Where each element of each array starts, in element order.
+  std::unordered_map<const Json::array_t*, std::vector<std::size_t>> element_offsets;
 
   std::string located(std::string_view fault, std::size_t offset) const;
+  // The fault located where `value` (a node of root) was read.
+  std::string located(std::string_view fault, const Json& value) const;
 };
 
 // A reading fault, carrying the full description. Thrown inside the reader
