@@ -8,7 +8,7 @@ packages=(
   nlohmann-json3-dev                   # reading the embedded station documents
   libicu-dev                           # Unicode lower-case mapping for station search
   libgtest-dev libbenchmark-dev        # tests and benchmarks
-  libhowardhinnant-date-dev tzdata     # local legal time in the command-line tool
+  tzdata                               # local legal time in the command-line tool (--tz)
   python3                              # the foreign-language client test
   librsvg2-bin                         # checks that tide charts render
   clang-14 libclang-rt-14-dev          # libFuzzer harnesses
