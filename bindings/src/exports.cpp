@@ -4,8 +4,9 @@
 // core and lowers the answer; the frame reports every failure.
 #include <cstdint>
 #include <expected>
-#include <limits>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "frame.hpp"
@@ -48,8 +49,10 @@ CallError unreadable(std::string_view name, std::string_view reason) {
 
 std::expected<void, TideError> add_custom_port(ports::Port port) {
   auto added = ports::search::add_custom_port(std::move(port));
-  if (!added)
+  if (!added) {
+    // The message is the registry's debug text: DuplicateId("<id>").
     return std::unexpected(TideError{TideError::Kind::PortRejected, added.error().debug_text()});
+  }
   return {};
 }
 
