@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <span>
 
 #include "nerith/coefficient.hpp"
 #include "nerith/harmonic/engine.hpp"
@@ -14,6 +15,7 @@ namespace nerith::api {
 namespace {
 
 using harmonic::engine::AstronomicalArguments;
+using harmonic::engine::HeightSample;
 using harmonic::engine::NodalCorrections;
 
 constexpr std::int64_t kDay = 86400;
@@ -75,6 +77,23 @@ std::int64_t day_number(std::int32_t year, std::int32_t month, std::int32_t day)
   const auto b = static_cast<std::int64_t>(std::floor((static_cast<double>(y) + 4716.0) * 365.25));
   const std::int64_t c = y / 400 - y / 100;
   return a + b + c + day;
+}
+
+// The samples of compute_heights(start, end, 600, …) picked out of a coarse
+// scan of the same window. The day has 86400 s, a multiple of both steps, so
+// the scan holds every grid instant.
+std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
+                                         std::int64_t end) {
+  static_assert(kGridStep % harmonic::extremes::SCAN_STEP == 0);
+  std::vector<HeightSample> grid;
+  grid.reserve(static_cast<std::size_t>((end - start) / kGridStep + 1));
+  std::int64_t next = start;
+  for (const HeightSample& sample : coarse) {
+    if (sample.time != next || next > end) continue;
+    grid.push_back(sample);
+    next += kGridStep;
+  }
+  return grid;
 }
 
 }  // namespace
@@ -139,12 +158,14 @@ std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_
   const auto [start, end] = *bounds;
 
   ports::DayPrediction day{std::string(port_id), std::string(date), {}, {}};
-  day.heights = harmonic::engine::compute_heights(start, end, kGridStep, port->constituents,
-                                                  port->mean_water_level);
-  // One window preparation for the day: arguments at start, node at the middle.
-  const auto window = harmonic::extremes::WindowArguments::at(start, end);
-  day.extremes =
-      harmonic::extremes::find_extremes(window, end, port->constituents, port->mean_water_level);
+  // The height grid and the extremes scan share one window: arguments at
+  // start, node at the middle. Every grid instant is also a coarse-scan
+  // instant, so the grid is read from the scan's samples.
+  const harmonic::extremes::Window window(start, end, port->constituents, port->mean_water_level);
+  std::vector<HeightSample> coarse;
+  coarse.reserve(static_cast<std::size_t>((end - start) / harmonic::extremes::SCAN_STEP + 3));
+  day.extremes = harmonic::extremes::find_extremes(window, &coarse);
+  day.heights = grid_from_scan(coarse, start, end);
   coefficient::assign_coefficients(day.extremes, port->atlantic_coast, start, end);
   return day;
 }

@@ -46,11 +46,42 @@ double height_with_nodal(std::int64_t t, std::int64_t t_ref,
                          const AstronomicalArguments& astro, const NodalCorrections& nodal,
                          double mean_level);
 
+// One known constituent's term with everything worked out but the time:
+// f·A·cos(u + (V0 + ω·Δh) − g).
+struct PreparedTerm {
+  double speed;      // ω, degrees per mean solar hour
+  double v0;         // equilibrium argument, degrees
+  double u;          // nodal phase correction, degrees
+  double phase_lag;  // g, degrees
+  double scale;      // f × amplitude, metres
+};
+
+// The harmonic sum of one port against fixed arguments, for evaluating many
+// instants: each known constituent's speed, V0, f and u are worked out once
+// and unknown names are dropped once. height(t) performs the floating-point
+// operations of height_with_nodal(t, t_ref, constituents, astro, nodal,
+// mean_level) in the same order, so the two agree to the last bit.
+class WindowTerms {
+ public:
+  WindowTerms(std::int64_t t_ref, const AstronomicalArguments& astro, const NodalCorrections& nodal,
+              std::span<const ports::HarmonicConstituent> constituents, double mean_level);
+
+  // Height in metres at t; t − t_ref must not overflow.
+  double height(std::int64_t t) const;
+
+  std::int64_t t_ref() const { return t_ref_; }
+  std::span<const PreparedTerm> terms() const { return terms_; }
+
+ private:
+  std::int64_t t_ref_;
+  double mean_level_;
+  std::vector<PreparedTerm> terms_;
+};
+
 // Heights at start, start + step, ... up to end (inclusive), with the
 // astronomical arguments taken at start and the node at the window's middle.
 // Empty when start > end. A step of 0 yields the single sample at start.
-std::vector<HeightSample> compute_heights(std::int64_t start, std::int64_t end,
-                                          std::uint32_t step,
+std::vector<HeightSample> compute_heights(std::int64_t start, std::int64_t end, std::uint32_t step,
                                           std::span<const ports::HarmonicConstituent> constituents,
                                           double mean_level);
 

@@ -21,19 +21,28 @@ struct Extreme {
   friend bool operator==(const Extreme&, const Extreme&) = default;
 };
 
-// What every height of one window is evaluated against: the astronomical
-// arguments at the window's start (also the reference instant) and the node
-// longitude at its middle, start + (end − start) / 2.
-struct WindowArguments {
-  std::int64_t start = 0;
-  engine::AstronomicalArguments astro;
-  engine::NodalCorrections nodal;
+// Spacing of the coarse scan, in seconds.
+inline constexpr std::int64_t SCAN_STEP = 300;
 
-  static WindowArguments at(std::int64_t start, std::int64_t end);
+// Everything the heights of one window are evaluated against: the
+// astronomical arguments at its start (also the reference instant) and the
+// node longitude at its middle, start + (end − start) / 2, with the port's
+// terms prepared against them.
+class Window {
+ public:
+  Window(std::int64_t start, std::int64_t end,
+         std::span<const ports::HarmonicConstituent> constituents, double mean_level);
 
-  // Height in metres at t against these arguments. Defined for every t.
-  double height(std::int64_t t, std::span<const ports::HarmonicConstituent> constituents,
-                double mean_level) const;
+  std::int64_t start() const { return start_; }
+  std::int64_t end() const { return end_; }
+
+  // Height in metres at t; defined for every t.
+  double height(std::int64_t t) const;
+
+ private:
+  std::int64_t start_;
+  std::int64_t end_;
+  engine::WindowTerms terms_;
 };
 
 // Turning points of the predicted curve in the half-open window [start, end):
@@ -44,11 +53,11 @@ std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,
                                    std::span<const ports::HarmonicConstituent> constituents,
                                    double mean_level);
 
-// The same search with the window's arguments already prepared
-// (`window` must be WindowArguments::at(start, end)).
-std::vector<Extreme> find_extremes(const WindowArguments& window, std::int64_t end,
-                                   std::span<const ports::HarmonicConstituent> constituents,
-                                   double mean_level);
+// The same search on a prepared window. When `coarse` is given, every coarse
+// sample the scan evaluates is appended to it in time order: start − 300,
+// start, start + 300, … up to 300 s past the last scanned instant <= end.
+std::vector<Extreme> find_extremes(const Window& window,
+                                   std::vector<engine::HeightSample>* coarse = nullptr);
 
 // Drops, from a list sorted by time, every entry less than 1800 s after an
 // entry kept before it; high and low waters alike.
