@@ -1,6 +1,7 @@
 // Speed of the prediction paths, single-threaded. Run a release build:
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DNERITH_BUILD_BENCH=ON
 //   cmake --build build/bench --target nerith_bench && build/bench/bench/nerith_bench
+// The exported calls through the shared library are in uniffi_bench.cpp.
 #include <benchmark/benchmark.h>
 
 #include "nerith/api.hpp"
