@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "nerith/api.hpp"
@@ -147,11 +148,21 @@ const std::vector<Port>& table() {
   return nerith::db::PORTS.get();
 }
 
-const Port& brest() {
+const Port& builtin(std::string_view id) {
   for (const Port& p : table()) {
-    if (p.id == "FR-BREST") return p;
+    if (p.id == id) return p;
   }
-  throw std::runtime_error("no FR-BREST");
+  throw std::runtime_error("no built-in port " + std::string(id));
+}
+
+const Port& brest() {
+  return builtin("FR-BREST");
+}
+
+// The reference port's extremes over the 31-hour window of the day at start.
+std::vector<Extreme> reference_extremes(std::int64_t start) {
+  return straightforward::find_extremes(start - 25200, start + kDay, brest().constituents,
+                                        brest().mean_water_level);
 }
 
 std::string date_of(std::int64_t day_number) {
@@ -215,11 +226,7 @@ TEST(FastPath, WindowTermsMatchTheHarmonicSumBitForBit) {
 }
 
 TEST(FastPath, OddWindowsGiveTheSameExtremes) {
-  const Port* havre = nullptr;
-  for (const Port& p : table()) {
-    if (p.id == "FR-LE-HAVRE") havre = &p;
-  }
-  ASSERT_NE(havre, nullptr);
+  const Port& havre = builtin("FR-LE-HAVRE");
   // Lengths that are and are not multiples of the scan step, around a day
   // with a double high water, and on both sides of 1970.
   for (const std::int64_t start : {std::int64_t{1707436800}, std::int64_t{1707436800 + 4321},
@@ -227,9 +234,9 @@ TEST(FastPath, OddWindowsGiveTheSameExtremes) {
     for (const std::int64_t length : {-1, 0, 1, 299, 300, 601, 7000, 86400, 86550, 111600}) {
       const std::int64_t end = start + length;
       EXPECT_EQ(
-          nerith::harmonic::extremes::find_extremes(start, end, havre->constituents,
-                                                    havre->mean_water_level),
-          straightforward::find_extremes(start, end, havre->constituents, havre->mean_water_level))
+          nerith::harmonic::extremes::find_extremes(start, end, havre.constituents,
+                                                    havre.mean_water_level),
+          straightforward::find_extremes(start, end, havre.constituents, havre.mean_water_level))
           << "[" << start << ", " << end << ")";
     }
   }
@@ -252,8 +259,7 @@ TEST(FastPath, EveryStationOverTwoCenturiesIsBitIdentical) {
     const std::int64_t start = days[k] * kDay;
     const std::int64_t end = start + kDay;
     const std::string date = date_of(days[k]);
-    const std::vector<Extreme> ref = straightforward::find_extremes(
-        start - 25200, end, reference.constituents, reference.mean_water_level);
+    const std::vector<Extreme> ref = reference_extremes(start);
     ASSERT_EQ(nerith::harmonic::extremes::find_extremes(start - 25200, end, reference.constituents,
                                                         reference.mean_water_level),
               ref)
@@ -290,30 +296,49 @@ TEST(FastPath, EveryStationOverTwoCenturiesIsBitIdentical) {
   }
 }
 
+// The straightforward day: the grid from its own compute_heights, the
+// extremes from its own scan, graded against `ref`.
+void expect_straightforward_day(const nerith::ports::DayPrediction& day, const Port& port,
+                                std::int64_t start) {
+  SCOPED_TRACE(port.id + " " + day.date);
+  EXPECT_EQ(first_difference(day.heights, straightforward::compute_heights(start, start + kDay, 600,
+                                                                           port.constituents,
+                                                                           port.mean_water_level)),
+            "");
+  auto extremes =
+      straightforward::find_extremes(start, start + kDay, port.constituents, port.mean_water_level);
+  straightforward::assign_coefficients(extremes, reference_extremes(start));
+  EXPECT_EQ(day.extremes, extremes);
+}
+
 TEST(FastPath, RangeAcross1970MatchesTheStraightforwardDays) {
-  const Port* havre = nullptr;
-  for (const Port& p : table()) {
-    if (p.id == "FR-LE-HAVRE") havre = &p;
-  }
-  ASSERT_NE(havre, nullptr);
   const auto range = nerith::api::predict_range("FR-LE-HAVRE", "1969-12-30", "1970-01-02");
   ASSERT_TRUE(range.has_value());
   ASSERT_EQ(range->size(), 4u);
   for (std::size_t i = 0; i < range->size(); ++i) {
     const std::int64_t start = (static_cast<std::int64_t>(i) - 2) * kDay;
-    const auto& day = (*range)[i];
-    SCOPED_TRACE(day.date);
-    EXPECT_EQ(day.date, date_of(start / kDay));
-    EXPECT_EQ(first_difference(day.heights, straightforward::compute_heights(
-                                                start, start + kDay, 600, havre->constituents,
-                                                havre->mean_water_level)),
-              "");
-    auto extremes = straightforward::find_extremes(start, start + kDay, havre->constituents,
-                                                   havre->mean_water_level);
-    straightforward::assign_coefficients(
-        extremes, straightforward::find_extremes(start - 25200, start + kDay, brest().constituents,
-                                                 brest().mean_water_level));
-    EXPECT_EQ(day.extremes, extremes);
+    EXPECT_EQ((*range)[i].date, date_of(start / kDay));
+    expect_straightforward_day((*range)[i], builtin("FR-LE-HAVRE"), start);
+  }
+}
+
+// Far from the present the curve is meaningless, but the arithmetic is still
+// defined and must not change.
+TEST(FastPath, FarDatesMatchTheStraightforwardDays) {
+  struct Case {
+    const char* date;
+    std::int64_t start;
+  };
+  const Case cases[] = {{"0000-01-01", -62167219200},
+                        {"9999-12-31", 253402214400},
+                        {"1000000-06-15", 31494799123200}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(nerith::api::day_bounds_utc(c.date), std::pair(c.start, c.start + kDay)) << c.date;
+    for (const char* id : {"FR-BREST", "FR-DUNKERQUE"}) {
+      const auto day = nerith::api::predict_day(id, c.date);
+      ASSERT_TRUE(day.has_value());
+      expect_straightforward_day(*day, builtin(id), c.start);
+    }
   }
 }
 
