@@ -1,0 +1,308 @@
+// Arbitrary bytes as the text arguments of get_port, height_at, predict_day,
+// predict_range and search_ports, each argument in any buffer a caller may
+// pass (made by from_bytes, by alloc and reserve, empty, all-zero, shortened)
+// or in a malformed one. Every answer is checked against an oracle: the ids
+// the registry holds and the dates the core's own reader accepts.
+//
+// A range longer than a few days is skipped: a real long range is slow, not
+// faulty, and has its own test.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "harness.hpp"
+#include "nerith/api.hpp"
+#include "nerith_uniffi.h"
+
+namespace {
+
+using namespace nerith::fuzz;
+
+constexpr std::int64_t kLongestRange = 3;  // days
+
+std::set<std::string>& known_ids() {
+  static std::set<std::string> ids;
+  return ids;
+}
+
+// Custom stations whose texts stress the search's lower-casing: a capital
+// with a one-to-many mapping, a final sigma, combining marks, an empty id.
+void add_custom_stations() {
+  const std::string_view stations[][2] = {
+      {"TEST-\xC4\xB0ZM\xC4\xB0R", "\xC4\xB0zmir \xCE\xA3\xCE\xA3"},
+      {"", "e\xCC\x81tang \xE2\x80\x8B"},
+      {"TEST-\xF0\x9F\x8C\x8A", "Port\tTab\nLine"},
+  };
+  for (const auto& [id, name] : stations) {
+    Bytes port;
+    auto put_string = [&](std::string_view text) {
+      const auto n = static_cast<std::uint32_t>(text.size());
+      for (int shift = 24; shift >= 0; shift -= 8)
+        port.push_back(static_cast<std::uint8_t>(n >> shift));
+      port.insert(port.end(), text.begin(), text.end());
+    };
+    put_string(id);
+    put_string(name);
+    port.insert(port.end(), 24, 0);  // latitude, longitude, mean water level: 0.0
+    port.push_back(0);               // not on the Atlantic coast
+    port.insert(port.end(), 4, 0);   // no constituents
+    RustCallStatus status{};
+    uniffi_nerith_uniffi_fn_func_add_custom_port(lend(port), &status);
+    require(settle(status).code == 0, "a custom station was refused");
+  }
+  RustCallStatus status{};
+  const Bytes listed = take(uniffi_nerith_uniffi_fn_func_list_ports(&status));
+  require(settle(status).code == 0, "list_ports failed");
+  for (std::string& id : read_ports(listed)) known_ids().insert(std::move(id));
+}
+
+// One text argument and the buffer that carries it.
+struct Argument {
+  RustBuffer buffer;
+  std::string text;            // what the library must read
+  const char* malformed;       // the refusal expected, or nullptr
+  std::uint64_t true_len = 0;  // for a buffer whose length was raised past its capacity
+};
+
+Argument argument(FuzzedDataProvider& in) {
+  std::string text = in.ConsumeRandomLengthString(64);
+  switch (in.ConsumeIntegralInRange(0, 9)) {
+    case 0:
+      return {{0, 0, nullptr}, "", nullptr};  // all zero: the empty text
+    case 1: {
+      RustCallStatus status{};
+      const RustBuffer empty = ffi_nerith_uniffi_rustbuffer_alloc(0, &status);
+      require(settle(status).code == 0, "alloc(0) failed");
+      return {empty, "", nullptr};
+    }
+    case 2: {
+      // Lowered as generated bindings do: alloc, length 0, reserve, write.
+      RustCallStatus status{};
+      RustBuffer buffer =
+          ffi_nerith_uniffi_rustbuffer_alloc(in.ConsumeIntegralInRange(0, 16), &status);
+      buffer.len = 0;
+      buffer = ffi_nerith_uniffi_rustbuffer_reserve(buffer, text.size(), &status);
+      require(settle(status).code == 0, "reserve failed");
+      if (!text.empty()) std::memcpy(buffer.data, text.data(), text.size());
+      buffer.len = text.size();
+      return {buffer, text, nullptr};
+    }
+    case 3: {
+      // A shorter length than the bytes written: only those are the text.
+      RustBuffer buffer = lend(text);
+      buffer.len = in.ConsumeIntegralInRange<std::uint64_t>(0, buffer.len);
+      return {buffer, text.substr(0, buffer.len), nullptr};
+    }
+    case 4:
+      return {{0, in.ConsumeIntegralInRange<std::uint64_t>(1, 1 << 20), nullptr},
+              "",
+              "null RustBuffer had non-zero length"};
+    case 5:
+      return {{in.ConsumeIntegralInRange<std::uint64_t>(1, 1 << 20),
+               in.ConsumeIntegral<std::uint64_t>(), nullptr},
+              "",
+              "null RustBuffer had non-zero capacity"};
+    case 6: {
+      RustBuffer buffer = lend(text);
+      const std::uint64_t true_len = buffer.len;
+      buffer.len = buffer.capacity + in.ConsumeIntegralInRange<std::uint64_t>(1, 1 << 20);
+      return {buffer, "", "RustBuffer length exceeds capacity", true_len};
+    }
+    default:
+      return {lend(text), text, nullptr};
+  }
+}
+
+// A malformed buffer is not taken over: the caller still owns it.
+void reclaim(Argument& arg) {
+  if (arg.malformed == nullptr || arg.buffer.data == nullptr) return;
+  arg.buffer.len = arg.true_len;
+  take(arg.buffer);
+}
+
+// The refusal of the first malformed argument, in signature order.
+const char* first_malformed(std::initializer_list<const Argument*> args) {
+  for (const Argument* arg : args) {
+    if (arg->malformed != nullptr) return arg->malformed;
+  }
+  return nullptr;
+}
+
+bool known(const std::string& id) {
+  return known_ids().contains(id);
+}
+
+std::optional<std::int64_t> day_start(const std::string& date) {
+  const auto bounds = nerith::api::day_bounds_utc(date);
+  if (!bounds) return std::nullopt;
+  return bounds->first;
+}
+
+// What a call must have answered when one of its arguments was malformed or
+// when the oracle expects a TideError; true when a result is to be read.
+bool answered(const RustCallStatus& status, const char* malformed, std::optional<TideError> error,
+              bool zero_result) {
+  const Failure failure = settle(status);
+  if (malformed != nullptr) {
+    require(failure.code == 2 && failure.message() == malformed,
+            "a malformed argument was not refused with its message");
+    require(zero_result, "a refused call returned something");
+    return false;
+  }
+  if (error) {
+    require(failure.code == 1, "an expected TideError was not reported");
+    require(read_tide_error(failure.error) == *error, "the wrong TideError");
+    require(zero_result, "a failed call returned something");
+    return false;
+  }
+  require(failure.code == 0, "a well-formed call failed");
+  return true;
+}
+
+void get_port(FuzzedDataProvider& in) {
+  Argument id = argument(in);
+  RustCallStatus status{};
+  const RustBuffer result = uniffi_nerith_uniffi_fn_func_get_port(id.buffer, &status);
+  if (answered(status, id.malformed, std::nullopt, is_zero(result))) {
+    const Bytes bytes = take(result);
+    Reader port(bytes);
+    require(port.boolean() == known(id.text), "get_port disagrees with the registry");
+    if (known(id.text)) require(read_port(port) == id.text, "get_port answered another station");
+    require(port.remaining() == 0, "bytes left after an optional Port");
+  }
+  reclaim(id);
+}
+
+void height_at(FuzzedDataProvider& in) {
+  Argument id = argument(in);
+  const auto t = in.ConsumeIntegral<std::int64_t>();
+  RustCallStatus status{};
+  const double height = uniffi_nerith_uniffi_fn_func_height_at(id.buffer, t, &status);
+  std::optional<TideError> error;
+  if (!known(id.text)) error = TideError{1, id.text};
+  answered(status, id.malformed, error, std::bit_cast<std::uint64_t>(height) == 0);
+  reclaim(id);
+}
+
+void predict_day(FuzzedDataProvider& in) {
+  Argument id = argument(in);
+  Argument date = argument(in);
+  const std::optional<std::int64_t> start = day_start(date.text);
+  std::optional<TideError> error;
+  if (!known(id.text)) {
+    error = TideError{1, id.text};
+  } else if (!start) {
+    error = TideError{2, date.text};
+  }
+  RustCallStatus status{};
+  const RustBuffer result =
+      uniffi_nerith_uniffi_fn_func_predict_day(id.buffer, date.buffer, &status);
+  if (answered(status, first_malformed({&id, &date}), error, is_zero(result))) {
+    const Bytes bytes = take(result);
+    Reader day(bytes);
+    read_day(day, id.text, date.text, *start);
+    require(day.remaining() == 0, "bytes left after a DayPrediction");
+  }
+  reclaim(id);
+  reclaim(date);
+}
+
+void predict_range(FuzzedDataProvider& in) {
+  // Decided before any buffer is made, so that a skipped call leaves nothing behind.
+  const std::string first_text = in.ConsumeRandomLengthString(32);
+  const std::string last_text = in.ConsumeRandomLengthString(32);
+  const std::optional<std::int64_t> s0 = day_start(first_text);
+  const std::optional<std::int64_t> s1 = day_start(last_text);
+  if (s0 && s1 && *s0 <= *s1 && (*s1 - *s0) / 86400 >= kLongestRange) return;
+
+  Argument id = argument(in);
+  const bool malformed_dates = in.ConsumeIntegralInRange(0, 15) == 0;
+  Argument first{lend(first_text), first_text, nullptr};
+  Argument last{lend(last_text), last_text, nullptr};
+  if (malformed_dates) {
+    last.true_len = last.buffer.len;
+    last.buffer.len = last.buffer.capacity + 1;
+    last.malformed = "RustBuffer length exceeds capacity";
+  }
+  std::optional<TideError> error;
+  if (!s0) {
+    error = TideError{2, first_text};
+  } else if (!s1) {
+    error = TideError{2, last_text};
+  } else if (*s0 > *s1) {
+    error = TideError{2, first_text + " > " + last_text};
+  } else if (!known(id.text)) {
+    error = TideError{1, id.text};
+  }
+  RustCallStatus status{};
+  const RustBuffer result =
+      uniffi_nerith_uniffi_fn_func_predict_range(id.buffer, first.buffer, last.buffer, &status);
+  if (answered(status, first_malformed({&id, &first, &last}), error, is_zero(result))) {
+    const Bytes bytes = take(result);
+    Reader days(bytes);
+    const std::int64_t count = (*s1 - *s0) / 86400 + 1;
+    require(days.count() == count, "a range with the wrong number of days");
+    for (std::int64_t d = 0; d < count; ++d) {
+      const std::int64_t start = *s0 + 86400 * d;
+      const std::string date =
+          nerith::api::format_date(nerith::api::civil_from_days(start / 86400));
+      read_day(days, id.text, date, start);
+    }
+    require(days.remaining() == 0, "bytes left after a range");
+  }
+  reclaim(id);
+  reclaim(first);
+  reclaim(last);
+}
+
+void search_ports(FuzzedDataProvider& in) {
+  Argument query = argument(in);
+  RustCallStatus status{};
+  const RustBuffer result = uniffi_nerith_uniffi_fn_func_search_ports(query.buffer, &status);
+  if (answered(status, query.malformed, std::nullopt, is_zero(result))) {
+    const std::vector<std::string> ids = read_ports(take(result));
+    for (const std::string& id : ids) require(known(id), "search_ports found an unknown station");
+    // The empty query matches every station.
+    require(!query.text.empty() || ids.size() == known_ids().size(),
+            "search_ports with an empty query missed stations");
+  }
+  reclaim(query);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  add_custom_stations();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  for (int call = 0; call < 8 && in.remaining_bytes() > 0; ++call) {
+    switch (in.ConsumeIntegralInRange(0, 4)) {
+      case 0:
+        get_port(in);
+        break;
+      case 1:
+        height_at(in);
+        break;
+      case 2:
+        predict_day(in);
+        break;
+      case 3:
+        predict_range(in);
+        break;
+      default:
+        search_ports(in);
+        break;
+    }
+  }
+  return 0;
+}
