@@ -11,7 +11,7 @@ packages=(
   tzdata                               # local legal time in the command-line tool (--tz)
   python3                              # the foreign-language client test
   librsvg2-bin                         # checks that tide charts render
-  clang-14 libclang-rt-14-dev          # libFuzzer harnesses
+  clang-19 libclang-rt-19-dev          # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
   valgrind                             # leak checks
 )
 

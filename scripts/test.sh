@@ -1,11 +1,63 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds nerith with its tests and runs them all.
-# Exits non-zero when any test fails.
+# Installs what is missing, builds nerith and checks it four ways:
+#   1. the whole test suite;
+#   2. the whole test suite again under AddressSanitizer + UndefinedBehavior-
+#      Sanitizer, with LeakSanitizer on (build/asan);
+#   3. the concurrency tests under ThreadSanitizer (build/tsan);
+#   4. each libFuzzer harness for a bounded time (build/fuzz, scripts/fuzz.sh).
+# Exits non-zero at the first failure. NERITH_FUZZ_SECONDS sets the time given
+# to each harness (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
+total=0
 
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/test -j"$jobs"
-ctest --test-dir build/test -j"$jobs" --output-on-failure
+section() {
+  printf '\n==== %s ====\n' "$1"
+}
+
+# Configures and builds quietly; the log is shown when the build fails.
+build() {
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${@:1:$#-1}" >"$dir/configure.log" 2>&1 ||
+    { cat "$dir/configure.log"; exit 1; }
+  local targets=${!#}
+  # shellcheck disable=SC2086  # a list of targets, or 'all'
+  if ! cmake --build "$dir" -j"$jobs" --target $targets >"$dir/build.log" 2>&1; then
+    grep -E 'error|Error' "$dir/build.log" | head -n 40
+    tail -n 20 "$dir/build.log"
+    exit 1
+  fi
+  grep -E 'warning:' "$dir/build.log" || true
+}
+
+# Runs ctest and adds the number of tests it ran to the total.
+run_ctest() {
+  local dir=$1
+  shift
+  ctest --test-dir "$dir" -j"$jobs" --output-on-failure "$@" | tee "$dir/ctest.log"
+  total=$((total + $(sed -nE 's/.* tests failed out of ([0-9]+)$/\1/p' "$dir/ctest.log" | tail -n 1)))
+}
+
+section "Test suite"
+build build/test all
+run_ctest build/test
+
+section "Test suite under AddressSanitizer + UndefinedBehaviorSanitizer + LeakSanitizer"
+build build/asan -DNERITH_SANITIZER=address all
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build/asan
+
+section "Concurrency under ThreadSanitizer"
+build build/tsan -DNERITH_SANITIZER=thread "uniffi_stress_test uniffi_concurrency_test search_test db_test"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  run_ctest build/tsan -R '^(uniffi\.(Stress|Concurrency)|RegistryConcurrency|Lazy)\.'
+
+section "Fuzzing under AddressSanitizer + UndefinedBehaviorSanitizer"
+bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-60}"
+total=$((total + 3))  # one run per harness
+
+echo
+echo "all passes: $total passed, 0 failed"
