@@ -60,4 +60,4 @@ bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-60}"
 total=$((total + 3))  # one run per harness
 
 echo
-echo "all passes: $total passed, 0 failed"
+echo "total: $total passed, 0 failed"

@@ -151,6 +151,35 @@ Bytes listing(const Bytes& built_in, const std::vector<int>& order, std::size_t 
   return out.bytes();
 }
 
+// Declared first, so that even a whole-binary run makes these the process's
+// first calls: the built-in table is built once, under concurrent callers.
+TEST(Stress, TheFirstCallsOfTheProcessComeAllAtOnce) {
+  const std::vector<std::function<Answer()>> first_calls = {
+      [] { return list_ports(); },
+      [] { return get_port(lend("FR-BREST")); },
+      [] { return search_ports(lend("\xC3\xA9tel")); },
+      [] { return height_at(lend("FR-ETEL"), kMarch10th2026); },
+      [] { return predict_day(lend("FR-BREST"), lend("2026-03-10")); },
+      [] { return predict_range(lend("FR-BAYONNE"), lend("2026-03-10"), lend("2026-03-11")); },
+      [] { return add_port(lend(port_bytes("FR-BREST"))); },
+      [] { return get_port(lend("STRESS-NOWHERE")); },
+  };
+  std::vector<Answer> answers(first_calls.size());
+  std::barrier start(static_cast<std::ptrdiff_t>(first_calls.size()));
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < first_calls.size(); ++i) {
+    threads.emplace_back([&, i] {
+      start.arrive_and_wait();
+      answers[i] = first_calls[i]();
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (std::size_t i = 0; i < first_calls.size(); ++i) {
+    EXPECT_EQ(answers[i], first_calls[i]()) << "call " << i;
+  }
+  EXPECT_EQ(answers[6].code, 1);  // FR-BREST is taken
+}
+
 // What one thread saw.
 struct Seen {
   std::vector<std::string> mismatches;
