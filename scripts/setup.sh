@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing nerith need,
-# skipping those already present. Run as root.
+# Installs the Debian packages that nerith needs, skipping those already
+# present. Run as root. `setup.sh build` installs only what building and
+# running the library and the command need; plain `setup.sh` adds what the
+# tests, benchmarks and fuzzers need.
 set -euo pipefail
 
 packages=(
   cmake make g++ pkgconf               # toolchain
   nlohmann-json3-dev                   # reading the embedded station documents
   libicu-dev                           # Unicode lower-case mapping for station search
-  libgtest-dev libbenchmark-dev        # tests and benchmarks
   tzdata                               # local legal time in the command-line tool (--tz)
-  python3                              # the foreign-language client test
-  librsvg2-bin                         # checks that tide charts render
-  clang-19 libclang-rt-19-dev          # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
-  valgrind                             # leak checks
 )
+if [[ "${1:-all}" != build ]]; then
+  packages+=(
+    libgtest-dev libbenchmark-dev      # tests and benchmarks
+    python3                            # the foreign-language client test
+    librsvg2-bin                       # checks that tide charts render
+    clang-19 libclang-rt-19-dev        # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
