@@ -9,7 +9,7 @@ namespace {
 
 enum Option : unsigned { kJson = 1, kCsv = 2, kDays = 4, kTz = 8, kOut = 16 };
 
-struct CommandSpec {
+struct CommandInfo {
   std::string_view name;
   std::string_view usage;  // after "nerith "
   std::string_view summary;
@@ -19,7 +19,7 @@ struct CommandSpec {
   unsigned options;
 };
 
-constexpr std::array<CommandSpec, 6> COMMANDS{{
+constexpr std::array<CommandInfo, 6> COMMANDS{{
     {"list", "list [--json | --csv]", "List the stations.",
      "Prints every station: its id (what the other commands take), position and name.\n", 0, 0,
      kJson | kCsv},
@@ -57,17 +57,17 @@ constexpr std::array<CommandSpec, 6> COMMANDS{{
      1, 2, kDays | kTz | kOut},
 }};
 
-const CommandSpec* find_command(std::string_view name) {
-  const auto it = std::ranges::find(COMMANDS, name, &CommandSpec::name);
+const CommandInfo* find_command(std::string_view name) {
+  const auto it = std::ranges::find(COMMANDS, name, &CommandInfo::name);
   return it == COMMANDS.end() ? nullptr : &*it;
 }
 
 std::string general_usage() {
   std::string text = "usage: nerith COMMAND [ARGS]\n\nCommands:\n";
-  for (const auto& spec : COMMANDS) {
-    std::string line = "  " + std::string(spec.name);
+  for (const auto& info : COMMANDS) {
+    std::string line = "  " + std::string(info.name);
     line.resize(11, ' ');
-    text += line + std::string(spec.summary) + "\n";
+    text += line + std::string(info.summary) + "\n";
   }
   text +=
       "\nPORT is a station id such as FR-BREST; 'nerith list' shows them all.\n"
@@ -75,14 +75,14 @@ std::string general_usage() {
   return text;
 }
 
-std::string command_help(const CommandSpec& spec) {
-  return "usage: nerith " + std::string(spec.usage) + "\n\n" + std::string(spec.summary) + "\n" +
-         std::string(spec.details);
+std::string command_help(const CommandInfo& info) {
+  return "usage: nerith " + std::string(info.usage) + "\n\n" + std::string(info.summary) + "\n" +
+         std::string(info.details);
 }
 
-Message usage_error(const CommandSpec& spec, const std::string& problem) {
-  return {2, "nerith: " + problem + "\n" + usage_line(spec.name) + "\nRun 'nerith " +
-                 std::string(spec.name) + " --help' for more.\n"};
+Message usage_error(const CommandInfo& info, const std::string& problem) {
+  return {2, "nerith: " + problem + "\n" + usage_line(info.name) + "\nRun 'nerith " +
+                 std::string(info.name) + " --help' for more.\n"};
 }
 
 std::optional<int> parse_days(std::string_view text) {
@@ -111,9 +111,9 @@ bool looks_like_option(std::string_view arg) {
 }  // namespace
 
 std::string usage_line(std::string_view command) {
-  const CommandSpec* spec = find_command(command);
-  return spec == nullptr ? "usage: nerith COMMAND [ARGS]"
-                         : "usage: nerith " + std::string(spec->usage);
+  const CommandInfo* info = find_command(command);
+  return info == nullptr ? "usage: nerith COMMAND [ARGS]"
+                         : "usage: nerith " + std::string(info->usage);
 }
 
 std::variant<Invocation, Message> parse_command_line(const std::vector<std::string_view>& args) {
@@ -122,21 +122,21 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
   if (first == "--version" || first == "-V") return Message{0, "nerith " NERITH_VERSION "\n"};
   if (first == "--help" || first == "-h" || first == "help") {
     if (args.size() > 1) {
-      if (const CommandSpec* spec = find_command(args[1])) return Message{0, command_help(*spec)};
+      if (const CommandInfo* info = find_command(args[1])) return Message{0, command_help(*info)};
       return Message{2,
                      "nerith: unknown command '" + std::string(args[1]) + "'\n" + general_usage()};
     }
     return Message{0, general_usage()};
   }
-  const CommandSpec* spec = find_command(first);
-  if (spec == nullptr) {
+  const CommandInfo* info = find_command(first);
+  if (info == nullptr) {
     const std::string what = looks_like_option(first) ? "option" : "command";
     return Message{2,
                    "nerith: unknown " + what + " '" + std::string(first) + "'\n" + general_usage()};
   }
 
   Invocation invocation;
-  invocation.command = std::string(spec->name);
+  invocation.command = std::string(info->name);
   bool only_arguments = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -148,21 +148,21 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
       only_arguments = true;
       continue;
     }
-    if (arg == "--help" || arg == "-h") return Message{0, command_help(*spec)};
+    if (arg == "--help" || arg == "-h") return Message{0, command_help(*info)};
     const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
     const std::string_view name = arg.substr(0, equals);
     const unsigned flag = option_flag(name);
-    if (flag == 0) return usage_error(*spec, "unknown option '" + std::string(name) + "'");
-    if ((spec->options & flag) == 0) {
-      return usage_error(*spec, "option '" + std::string(name) + "' does not apply to '" +
-                                    std::string(spec->name) + "'");
+    if (flag == 0) return usage_error(*info, "unknown option '" + std::string(name) + "'");
+    if ((info->options & flag) == 0) {
+      return usage_error(*info, "option '" + std::string(name) + "' does not apply to '" +
+                                    std::string(info->name) + "'");
     }
     if (flag == kJson || flag == kCsv) {
       if (equals != std::string_view::npos)
-        return usage_error(*spec, "option '" + std::string(name) + "' takes no value");
+        return usage_error(*info, "option '" + std::string(name) + "' takes no value");
       const Format format = flag == kJson ? Format::Json : Format::Csv;
       if (invocation.format != Format::Table && invocation.format != format)
-        return usage_error(*spec, "choose one of --json and --csv");
+        return usage_error(*info, "choose one of --json and --csv");
       invocation.format = format;
       continue;
     }
@@ -172,12 +172,12 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
     } else if (i + 1 < args.size()) {
       value = args[++i];
     } else {
-      return usage_error(*spec, "option '" + std::string(name) + "' needs a value");
+      return usage_error(*info, "option '" + std::string(name) + "' needs a value");
     }
     if (flag == kDays) {
       invocation.days = parse_days(value);
       if (!invocation.days) {
-        return usage_error(*spec, "--days expects a whole number from 1 to " +
+        return usage_error(*info, "--days expects a whole number from 1 to " +
                                       std::to_string(MAX_DAYS) + ", not '" + std::string(value) +
                                       "'");
       }
@@ -187,12 +187,12 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
       invocation.out = std::string(value);
     }
   }
-  if (invocation.args.size() < spec->min_args) {
-    const std::string_view usage = spec->usage.substr(spec->name.size() + 1);
-    return usage_error(*spec, "missing " + std::string(usage.substr(0, usage.find(' '))));
+  if (invocation.args.size() < info->min_args) {
+    const std::string_view usage = info->usage.substr(info->name.size() + 1);
+    return usage_error(*info, "missing " + std::string(usage.substr(0, usage.find(' '))));
   }
-  if (invocation.args.size() > spec->max_args)
-    return usage_error(*spec, "unexpected argument '" + invocation.args[spec->max_args] + "'");
+  if (invocation.args.size() > info->max_args)
+    return usage_error(*info, "unexpected argument '" + invocation.args[info->max_args] + "'");
   return invocation;
 }
 
