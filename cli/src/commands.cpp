@@ -165,22 +165,35 @@ Result height(const Invocation& invocation) {
                                            : height_text(*port, t, *h, *zone);
 }
 
-Result predict(const Invocation& invocation) {
-  const auto port = find_port(invocation.args[0]);
+// What predict and chart both show: the station, the zone and its local days.
+struct Prediction {
+  ports::Port port;
+  Zone zone;
+  std::vector<DayView> days;
+};
+
+std::expected<Prediction, Failure> prediction(const Invocation& invocation) {
+  auto port = find_port(invocation.args[0]);
   if (!port) return std::unexpected(port.error());
-  const auto zone = find_zone(invocation);
+  auto zone = find_zone(invocation);
   if (!zone) return std::unexpected(zone.error());
-  const auto days = predict_days(invocation, *zone);
+  auto days = predict_days(invocation, *zone);
   if (!days) return std::unexpected(days.error());
+  return Prediction{std::move(*port), std::move(*zone), std::move(*days)};
+}
+
+Result predict(const Invocation& invocation) {
+  const auto p = prediction(invocation);
+  if (!p) return std::unexpected(p.error());
   switch (invocation.format) {
     case Format::Json:
-      return prediction_json(invocation.args[0], *days, *zone, invocation.days.has_value());
+      return prediction_json(invocation.args[0], p->days, p->zone, invocation.days.has_value());
     case Format::Csv:
-      return prediction_csv(invocation.args[0], *days, *zone);
+      return prediction_csv(invocation.args[0], p->days, p->zone);
     case Format::Table:
       break;
   }
-  return prediction_table(*port, *days, *zone);
+  return prediction_table(p->port, p->days, p->zone);
 }
 
 // PORT_DATE.svg, keeping only characters that are safe in any file name.
@@ -192,14 +205,10 @@ std::string default_chart_name(const ports::Port& port, const DayView& first) {
 }
 
 Result chart(const Invocation& invocation) {
-  const auto port = find_port(invocation.args[0]);
-  if (!port) return std::unexpected(port.error());
-  const auto zone = find_zone(invocation);
-  if (!zone) return std::unexpected(zone.error());
-  const auto days = predict_days(invocation, *zone);
-  if (!days) return std::unexpected(days.error());
-  const std::string svg = render_svg(make_chart(*port, *days, *zone));
-  const std::string path = invocation.out.value_or(default_chart_name(*port, days->front()));
+  const auto p = prediction(invocation);
+  if (!p) return std::unexpected(p.error());
+  const std::string svg = render_svg(make_chart(p->port, p->days, p->zone));
+  const std::string path = invocation.out.value_or(default_chart_name(p->port, p->days.front()));
   if (path == "-") return svg;
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (file) file << svg;
