@@ -23,8 +23,11 @@ Adjustment read_adjustment(const Document& doc, const Json& value) {
 Correction read_correction(const Document& doc, const Json& value) {
   const ObjectReader in(doc, value, "struct Correction",
                         {"port_id", "reason", "applied_at", "source_campaign", "adjustments"});
-  Correction correction{in.string("port_id"), in.string("reason"), in.string("applied_at"),
-                        in.string("source_campaign"), {}};
+  Correction correction{in.string("port_id"),
+                        in.string("reason"),
+                        in.string("applied_at"),
+                        in.string("source_campaign"),
+                        {}};
   for (const Json& entry : in.array("adjustments")) {
     correction.adjustments.push_back(read_adjustment(doc, entry));
   }
@@ -83,8 +86,8 @@ std::expected<void, CorrectionError> apply(std::vector<ports::Port>& ports,
       const auto constituent = std::ranges::find(port->constituents, adjustment.constituent,
                                                  &ports::HarmonicConstituent::name);
       if (constituent == port->constituents.end()) {
-        return std::unexpected(CorrectionError{CorrectionError::Kind::UnknownConstituent, id,
-                                               adjustment.constituent});
+        return std::unexpected(
+            CorrectionError{CorrectionError::Kind::UnknownConstituent, id, adjustment.constituent});
       }
       constituent->phase_lag = shifted_phase(constituent->phase_lag, adjustment.phase_offset_deg);
       constituent->amplitude = constituent->amplitude * adjustment.amplitude_ratio;

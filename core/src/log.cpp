@@ -24,13 +24,17 @@ void set_sink(Sink sink, void* context) {
   g_installed = {sink != nullptr ? sink : discard, context};
 }
 
-void set_max_level(Level level) { g_max_level.store(level, std::memory_order_relaxed); }
+void set_max_level(Level level) {
+  g_max_level.store(level, std::memory_order_relaxed);
+}
 
-Level max_level() { return g_max_level.load(std::memory_order_relaxed); }
+Level max_level() {
+  return g_max_level.load(std::memory_order_relaxed);
+}
 
 bool enabled(Level level) {
-  return level != Level::Off && static_cast<std::uint8_t>(level) <=
-                                    static_cast<std::uint8_t>(max_level());
+  return level != Level::Off &&
+         static_cast<std::uint8_t>(level) <= static_cast<std::uint8_t>(max_level());
 }
 
 void emit(const Record& record) {

@@ -10,7 +10,8 @@ using strict_json::Json;
 using strict_json::ObjectReader;
 
 ports::HarmonicConstituent read_constituent(const Document& doc, const Json& value) {
-  const ObjectReader in(doc, value, "struct HarmonicConstituent", {"name", "amplitude", "phase_lag"});
+  const ObjectReader in(doc, value, "struct HarmonicConstituent",
+                        {"name", "amplitude", "phase_lag"});
   return {in.string("name"), in.number("amplitude"), in.number("phase_lag")};
 }
 

@@ -49,7 +49,8 @@ std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_
                                                           std::string_view date);
 
 // One DayPrediction per day from first to last, both included.
-std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(
-    std::string_view port_id, std::string_view first, std::string_view last);
+std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
+                                                                         std::string_view first,
+                                                                         std::string_view last);
 
 }  // namespace nerith::api

@@ -8,7 +8,9 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-double radians(double degrees) { return (degrees * kPi) / 180.0; }
+double radians(double degrees) {
+  return (degrees * kPi) / 180.0;
+}
 
 // f·e^(iu) = X + iY of one basic constituent group, from the node longitude.
 struct NodalFactor {
@@ -76,11 +78,17 @@ NodalFactor factor(double node_longitude, Group group) {
 
 }  // namespace
 
-double normalize_degrees(double x) { return std::fmod(std::fmod(x, 360.0) + 360.0, 360.0); }
+double normalize_degrees(double x) {
+  return std::fmod(std::fmod(x, 360.0) + 360.0, 360.0);
+}
 
-double julian_day(std::int64_t t) { return static_cast<double>(t) / 86400.0 + 2440587.5; }
+double julian_day(std::int64_t t) {
+  return static_cast<double>(t) / 86400.0 + 2440587.5;
+}
 
-double julian_centuries(double jd) { return (jd + -2451545.0) / 36525.0; }
+double julian_centuries(double jd) {
+  return (jd + -2451545.0) / 36525.0;
+}
 
 AstronomicalArguments AstronomicalArguments::at(std::int64_t t) {
   const double jd = julian_day(t);
@@ -94,9 +102,8 @@ AstronomicalArguments AstronomicalArguments::at(std::int64_t t) {
   // Sidereal angle at 0 h UTC of the day (θ0), then advanced by the hours since.
   const double jd0 = std::floor(jd - 0.5) + 0.5;
   const double T0 = julian_centuries(jd0);
-  const double theta0 = normalize_degrees(((36000.7700536 * T0 + 100.4606184) +
-                                           0.000387933 * T0 * T0) +
-                                          T0 * T0 * T0 / -38710000.0);
+  const double theta0 = normalize_degrees(
+      ((36000.7700536 * T0 + 100.4606184) + 0.000387933 * T0 * T0) + T0 * T0 * T0 / -38710000.0);
   args.gmst = normalize_degrees(theta0 + ((jd - jd0) * 24.0 * 360.98564724) / 24.0);
   return args;
 }

@@ -11,30 +11,46 @@ using astronomical::nodal::normalize_degrees;
 constexpr double kPi = 3.141592653589793;
 
 // Mean lunar time τ = (gmst − s) + 180, reduced; every V0 is built on it.
-double tau(const AstronomicalArguments& a) { return normalize_degrees((a.gmst - a.s) + 180.0); }
+double tau(const AstronomicalArguments& a) {
+  return normalize_degrees((a.gmst - a.s) + 180.0);
+}
 
-double v0_m2(const AstronomicalArguments& a) { return normalize_degrees(2.0 * tau(a)); }
+double v0_m2(const AstronomicalArguments& a) {
+  return normalize_degrees(2.0 * tau(a));
+}
 double v0_s2(const AstronomicalArguments& a) {
   return normalize_degrees(2.0 * tau(a) + 2.0 * a.s - 2.0 * a.h);
 }
-double v0_n2(const AstronomicalArguments& a) { return normalize_degrees(2.0 * tau(a) - a.s + a.p); }
-double v0_k2(const AstronomicalArguments& a) { return normalize_degrees(2.0 * tau(a) + 2.0 * a.s); }
-double v0_k1(const AstronomicalArguments& a) { return normalize_degrees(tau(a) + a.s); }
-double v0_o1(const AstronomicalArguments& a) { return normalize_degrees(tau(a) - a.s); }
+double v0_n2(const AstronomicalArguments& a) {
+  return normalize_degrees(2.0 * tau(a) - a.s + a.p);
+}
+double v0_k2(const AstronomicalArguments& a) {
+  return normalize_degrees(2.0 * tau(a) + 2.0 * a.s);
+}
+double v0_k1(const AstronomicalArguments& a) {
+  return normalize_degrees(tau(a) + a.s);
+}
+double v0_o1(const AstronomicalArguments& a) {
+  return normalize_degrees(tau(a) - a.s);
+}
 double v0_p1(const AstronomicalArguments& a) {
   return normalize_degrees(tau(a) + a.s - 2.0 * a.h);
 }
 double v0_q1(const AstronomicalArguments& a) {
   return normalize_degrees(tau(a) - 2.0 * a.s + a.p);
 }
-double v0_m4(const AstronomicalArguments& a) { return normalize_degrees(4.0 * tau(a)); }
+double v0_m4(const AstronomicalArguments& a) {
+  return normalize_degrees(4.0 * tau(a));
+}
 double v0_ms4(const AstronomicalArguments& a) {
   return normalize_degrees(4.0 * tau(a) + 2.0 * a.s - 2.0 * a.h);
 }
 double v0_mn4(const AstronomicalArguments& a) {
   return normalize_degrees(4.0 * tau(a) - a.s + a.p);
 }
-double v0_m6(const AstronomicalArguments& a) { return normalize_degrees(6.0 * tau(a)); }
+double v0_m6(const AstronomicalArguments& a) {
+  return normalize_degrees(6.0 * tau(a));
+}
 double v0_2ms6(const AstronomicalArguments& a) {
   return normalize_degrees(6.0 * tau(a) + 2.0 * a.s - 2.0 * a.h);
 }

@@ -10,9 +10,9 @@
 namespace nerith::ports {
 
 struct DayPrediction {
-  std::string port_id;  // the identifier as the caller passed it
-  std::string date;     // the day's date text
-  std::vector<harmonic::extremes::Extreme> extremes;       // ascending by time
+  std::string port_id;                                  // the identifier as the caller passed it
+  std::string date;                                     // the day's date text
+  std::vector<harmonic::extremes::Extreme> extremes;    // ascending by time
   std::vector<harmonic::engine::HeightSample> heights;  // 145 samples, 600 s apart
 
   friend bool operator==(const DayPrediction&, const DayPrediction&) = default;
