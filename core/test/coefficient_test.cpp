@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "builtin_port.hpp"
 #include "nerith/db.hpp"
 
 namespace {
@@ -20,15 +21,10 @@ using nerith::ports::Port;
 constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t k20240310 = 1710028800;
 
-const Port& builtin(std::string_view id) {
-  for (const Port& p : nerith::db::PORTS.get()) {
-    if (p.id == id) return p;
-  }
-  throw std::runtime_error("no built-in port " + std::string(id));
-}
+using nerith::testing::builtin_port;
 
 std::vector<Extreme> day_extremes(std::string_view id, std::int64_t start) {
-  const Port& port = builtin(id);
+  const Port& port = builtin_port(id);
   auto list = find_extremes(start, start + kDay, port.constituents, port.mean_water_level);
   assign_coefficients(list, port.atlantic_coast, start, start + kDay);
   return list;
@@ -128,7 +124,7 @@ TEST(AssignCoefficients, LeavesCoefficientsAbsent) {
   // [start − 7 h, end) opens 1000 s before Brest's 03:53:54 high water.
   list = {{1710042834, 3.0, true, std::nullopt}};
   const std::int64_t start = 1710042834 - 1000 + 25200;
-  const Port& brest = builtin("FR-BREST");
+  const Port& brest = builtin_port("FR-BREST");
   const auto ref =
       find_extremes(start - 25200, start + kDay, brest.constituents, brest.mean_water_level);
   ASSERT_FALSE(ref.empty());

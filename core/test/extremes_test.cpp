@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "builtin_port.hpp"
 #include "nerith/db.hpp"
 #include "nerith/harmonic/engine.hpp"
 
@@ -20,12 +21,7 @@ using nerith::harmonic::extremes::thin_extremes;
 using nerith::ports::HarmonicConstituent;
 using nerith::ports::Port;
 
-const Port& builtin(std::string_view id) {
-  for (const Port& p : nerith::db::PORTS.get()) {
-    if (p.id == id) return p;
-  }
-  throw std::runtime_error("no built-in port " + std::string(id));
-}
+using nerith::testing::builtin_port;
 
 struct Expected {
   std::int64_t time;
@@ -56,7 +52,7 @@ class StationWindows : public testing::TestWithParam<StationCase> {};
 
 TEST_P(StationWindows, ExactTimesAndHeights) {
   const StationCase& c = GetParam();
-  const Port& port = builtin(c.port);
+  const Port& port = builtin_port(c.port);
   expect_extremes(find_extremes(c.start, c.end, port.constituents, port.mean_water_level),
                   c.extremes);
 }
