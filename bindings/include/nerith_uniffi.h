@@ -15,32 +15,11 @@
 
 #include <stdint.h>
 
+#include "nerith_uniffi_frame.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-#define NERITH_UNIFFI_API __attribute__((visibility("default")))
-
-/* Bytes in storage owned by the library. An empty buffer made by the
- * library has capacity 0, len 0 and the placeholder data (uint8_t*)1. */
-typedef struct RustBuffer {
-  uint64_t capacity;
-  uint64_t len;
-  uint8_t* data;
-} RustBuffer;
-
-/* Bytes lent by the caller for the duration of one call. */
-typedef struct ForeignBytes {
-  int32_t len;
-  const uint8_t* data;
-} ForeignBytes;
-
-typedef struct RustCallStatus {
-  int8_t code; /* 0 success, 1 TideError, 2 unexpected failure */
-  RustBuffer error_buf;
-} RustCallStatus;
-
-typedef void (*UniffiRustFutureContinuationCallback)(uint64_t callback_data, int8_t poll_result);
 
 /* The seven query functions. Text arguments are buffers holding bare UTF-8. */
 NERITH_UNIFFI_API void uniffi_nerith_uniffi_fn_func_add_custom_port(RustBuffer port,

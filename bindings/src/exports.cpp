@@ -1,7 +1,8 @@
-// The exported surface of libnerith_uniffi.so: the seven query functions, the
-// buffer functions, the load-time checks and the contract's future entry
-// points. Each query function takes its argument buffers over, calls the
-// core and lowers the answer; the frame reports every failure.
+// The exported surface of libnerith_uniffi.so that is its own: the seven
+// query functions, their checksums and the generator's metadata (the buffer
+// functions, the contract version and the future entry points are
+// crate_entry_points.cpp's). Each query function takes its argument buffers
+// over, calls the core and lowers the answer; the frame reports every failure.
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "answer.hpp"
 #include "frame.hpp"
 #include "nerith/api.hpp"
 #include "nerith/ports/search.hpp"
@@ -20,21 +22,10 @@ namespace {
 
 using wire::TideError;
 
-CallError tide_error(TideError error) {
-  return {1, wire::lower(error)};
-}
-
 TideError to_tide_error(api::ApiError error) {
   const auto kind = error.kind == api::ApiError::Kind::PortNotFound ? TideError::Kind::PortNotFound
                                                                     : TideError::Kind::InvalidDate;
   return {kind, std::move(error.text)};
-}
-
-// Lowers a core answer, or turns its ApiError into a TideError.
-template <class T>
-Outcome<RustBuffer> lower_answer(std::expected<T, api::ApiError> answer) {
-  if (!answer) return std::unexpected(tide_error(to_tide_error(std::move(answer.error()))));
-  return wire::lower(*answer).release();
 }
 
 // An argument that cannot be read: code 2, not logged.
@@ -60,15 +51,6 @@ std::optional<ports::Port> get_port(std::string_view id) {
   return ports::search::get_port(id);
 }
 
-// The zero value of a future's result, with status code 2.
-template <class Result>
-Result complete_future(std::uint64_t handle, RustCallStatus* status) {
-  return call<Result>(status, [&]() -> Outcome<Result> {
-    throw Panic("no future has handle " + std::to_string(handle) +
-                ": nerith_uniffi has no asynchronous functions");
-  });
-}
-
 }  // namespace
 }  // namespace nerith::uniffi
 
@@ -86,7 +68,7 @@ void uniffi_nerith_uniffi_fn_func_add_custom_port(RustBuffer port, RustCallStatu
     auto lifted = nerith::uniffi::wire::lift_port(port_arg.bytes());
     if (!lifted) return std::unexpected(nerith::uniffi::unreadable("port", lifted.error()));
     auto added = nerith::uniffi::add_custom_port(std::move(*lifted));
-    if (!added) return std::unexpected(nerith::uniffi::tide_error(std::move(added.error())));
+    if (!added) return std::unexpected(nerith::uniffi::error_value(added.error()));
     return {};
   });
 }
@@ -104,12 +86,8 @@ double uniffi_nerith_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t t
   ArgBuffer id_arg(port_id);
   log_entry("height_at");
   return call<double>(status, [&]() -> Outcome<double> {
-    auto height = nerith::api::height_at(id_arg.text(), timestamp);
-    if (!height) {
-      return std::unexpected(
-          nerith::uniffi::tide_error(nerith::uniffi::to_tide_error(std::move(height.error()))));
-    }
-    return *height;
+    return nerith::uniffi::plain_answer(nerith::api::height_at(id_arg.text(), timestamp),
+                                        nerith::uniffi::to_tide_error);
   });
 }
 
@@ -127,7 +105,8 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_day(RustBuffer port_id, RustBuff
   log_entry("predict_day");
   return call<RustBuffer>(status, [&]() {
     const std::string_view id = id_arg.text();
-    return nerith::uniffi::lower_answer(nerith::api::predict_day(id, date_arg.text()));
+    return nerith::uniffi::lowered_answer(nerith::api::predict_day(id, date_arg.text()),
+                                          nerith::uniffi::to_tide_error);
   });
 }
 
@@ -142,7 +121,8 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_range(RustBuffer port_id, RustBu
     const std::string_view id = id_arg.text();
     const std::string_view first = first_arg.text();
     const std::string_view last = last_arg.text();
-    return nerith::uniffi::lower_answer(nerith::api::predict_range(id, first, last));
+    return nerith::uniffi::lowered_answer(nerith::api::predict_range(id, first, last),
+                                          nerith::uniffi::to_tide_error);
   });
 }
 
@@ -178,78 +158,6 @@ std::uint16_t uniffi_nerith_uniffi_checksum_func_predict_range() {
 std::uint16_t uniffi_nerith_uniffi_checksum_func_search_ports() {
   return 37425;
 }
-
-std::uint32_t ffi_nerith_uniffi_uniffi_contract_version() {
-  return 26;
-}
-
-RustBuffer ffi_nerith_uniffi_rustbuffer_alloc(std::uint64_t size, RustCallStatus* status) {
-  return call<RustBuffer>(status,
-                          [&]() -> Outcome<RustBuffer> { return nerith::uniffi::zeroed(size); });
-}
-
-RustBuffer ffi_nerith_uniffi_rustbuffer_from_bytes(ForeignBytes bytes, RustCallStatus* status) {
-  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    if (bytes.data == nullptr) {
-      if (bytes.len != 0) throw nerith::uniffi::Panic("null ForeignBytes had non-zero length");
-      return nerith::uniffi::empty_buffer();
-    }
-    if (bytes.len < 0) {
-      throw nerith::uniffi::Panic("bytes length negative or overflowed: TryFromIntError(())");
-    }
-    return nerith::uniffi::copy_to_buffer({bytes.data, static_cast<std::size_t>(bytes.len)});
-  });
-}
-
-void ffi_nerith_uniffi_rustbuffer_free(RustBuffer buffer, RustCallStatus* status) {
-  call<void>(status, [&]() -> Outcome<void> {
-    if (const char* malformed = nerith::uniffi::malformation(buffer)) {
-      throw nerith::uniffi::Panic(malformed);
-    }
-    nerith::uniffi::free_storage(buffer);
-    return {};
-  });
-}
-
-RustBuffer ffi_nerith_uniffi_rustbuffer_reserve(RustBuffer buffer, std::uint64_t additional,
-                                                RustCallStatus* status) {
-  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    if (const char* malformed = nerith::uniffi::malformation(buffer)) {
-      throw nerith::uniffi::Panic(malformed);  // not taken over: left to the caller
-    }
-    nerith::uniffi::ByteBuffer grown(buffer);  // released if growing fails
-    grown.reserve(additional);
-    return grown.release();
-  });
-}
-
-// No function of this library is asynchronous, so no future is ever created
-// and no handle a caller can pass is valid. The handle is never followed:
-// poll, cancel and free do nothing, complete reports the misuse.
-#define NERITH_UNIFFI_FUTURE_ENTRY_POINTS(suffix, Result)                          \
-  void ffi_nerith_uniffi_rust_future_poll_##suffix(                                \
-      std::uint64_t, UniffiRustFutureContinuationCallback, std::uint64_t) {}       \
-  void ffi_nerith_uniffi_rust_future_cancel_##suffix(std::uint64_t) {}             \
-  void ffi_nerith_uniffi_rust_future_free_##suffix(std::uint64_t) {}               \
-  Result ffi_nerith_uniffi_rust_future_complete_##suffix(std::uint64_t handle,     \
-                                                         RustCallStatus* status) { \
-    return nerith::uniffi::complete_future<Result>(handle, status);                \
-  }
-
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u8, std::uint8_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i8, std::int8_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u16, std::uint16_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i16, std::int16_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u32, std::uint32_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i32, std::int32_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(u64, std::uint64_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(i64, std::int64_t)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(f32, float)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(f64, double)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(pointer, void*)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(rust_buffer, RustBuffer)
-NERITH_UNIFFI_FUTURE_ENTRY_POINTS(void, void)
-#undef NERITH_UNIFFI_FUTURE_ENTRY_POINTS
 
 // Read by the binding generator from the library file, never by the library:
 // a kind byte (6 namespace, 8 interface-definition file), then strings, each

@@ -148,14 +148,18 @@ void report_panic(RustCallStatus* status, std::string_view message) noexcept {
   }
 }
 
-void log_entry(std::string_view function, std::source_location where) noexcept {
+void log_entry(std::string_view crate, std::string_view function,
+               std::source_location where) noexcept {
   if (!log::enabled(log::Level::Debug)) return;
   try {
-    log::emit(
-        {log::Level::Debug, kEntryTarget, kEntryTarget, where.file_name(), where.line(), function});
+    log::emit({log::Level::Debug, crate, crate, where.file_name(), where.line(), function});
   } catch (...) {
     // A failing sink must not stop the call.
   }
+}
+
+void log_entry(std::string_view function, std::source_location where) noexcept {
+  log_entry(kEntryTarget, function, where);
 }
 
 }  // namespace nerith::uniffi

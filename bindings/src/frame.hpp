@@ -123,7 +123,11 @@ void report_panic(RustCallStatus* status, std::string_view message) noexcept;
 // the core's quoted literal, the same as in a DuplicateId message.
 using text::debug_quoted;
 
-// The entry record of a query function, at debug level.
+// The entry record of a query function, at debug level: target and module
+// path are the library's crate name.
+void log_entry(std::string_view crate, std::string_view function,
+               std::source_location where = std::source_location::current()) noexcept;
+// The same for libnerith_uniffi.so's functions (crate nerith_uniffi).
 void log_entry(std::string_view function,
                std::source_location where = std::source_location::current()) noexcept;
 

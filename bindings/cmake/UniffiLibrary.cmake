@@ -1,0 +1,110 @@
+# One UniFFI contract-26 library of nerith per crate, from its interface
+# definition and its own sources over the shared frame:
+#
+#   nerith_uniffi_library(<crate> UDL <file.udl> EXPORT_NAME <name>
+#                         SOURCES <src>... LINK <target>...)
+#
+# gives <crate>_objects (the crate's own objects, for tests that look inside),
+# the shared lib<crate>.so (nerith::<name>), its static twin <crate>_static
+# (nerith::<name>_static) and <crate>.map / <crate>.exp, the GNU and Apple
+# lists of exported names. The names are the generator's for that crate: one
+# fn_func and one checksum_func per function of the definition's namespace,
+# the contract version, four buffer functions, 52 future entry points and the
+# two metadata blobs. Appends <crate> to NERITH_UNIFFI_CRATES and sets
+# <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS.
+
+# The namespace of an interface definition and the functions it declares.
+function(nerith_uniffi_read_udl udl out_namespace out_functions)
+  file(READ ${udl} text)
+  string(REGEX REPLACE "//[^\n]*" "" text "${text}")
+  if(NOT text MATCHES "namespace[ \t\n]+([a-z0-9_]+)[ \t\n]*{([^}]*)}")
+    message(FATAL_ERROR "${udl} has no namespace block")
+  endif()
+  set(namespace ${CMAKE_MATCH_1})
+  string(REGEX MATCHALL "[a-z0-9_]+[ \t\n]*\\(" functions "${CMAKE_MATCH_2}")
+  list(TRANSFORM functions REPLACE "[ \t\n]*\\($" "")
+  set(${out_namespace} ${namespace} PARENT_SCOPE)
+  set(${out_functions} ${functions} PARENT_SCOPE)
+endfunction()
+
+# Every name the generated bindings look up in the crate's library.
+function(nerith_uniffi_exported_names crate namespace functions out)
+  string(TOUPPER ${namespace} upper)
+  set(names "")
+  foreach(function IN LISTS functions)
+    list(APPEND names uniffi_${crate}_fn_func_${function})
+  endforeach()
+  foreach(function IN LISTS functions)
+    list(APPEND names uniffi_${crate}_checksum_func_${function})
+  endforeach()
+  list(APPEND names ffi_${crate}_uniffi_contract_version)
+  foreach(function alloc from_bytes free reserve)
+    list(APPEND names ffi_${crate}_rustbuffer_${function})
+  endforeach()
+  foreach(op poll cancel complete free)
+    foreach(type u8 i8 u16 i16 u32 i32 u64 i64 f32 f64 pointer rust_buffer void)
+      list(APPEND names ffi_${crate}_rust_future_${op}_${type})
+    endforeach()
+  endforeach()
+  list(APPEND names UNIFFI_META_NAMESPACE_${upper} UNIFFI_META_UDL_${upper})
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
+
+function(nerith_uniffi_library crate)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "UDL;EXPORT_NAME" "SOURCES;LINK")
+  nerith_uniffi_read_udl(${arg_UDL} namespace functions)
+  nerith_uniffi_exported_names(${crate} ${namespace} "${functions}" names)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${arg_UDL})
+  # For the tests: the crate, its definition, its namespace and functions.
+  set(NERITH_UNIFFI_CRATES ${NERITH_UNIFFI_CRATES} ${crate} PARENT_SCOPE)
+  set(${crate}_UDL ${CMAKE_CURRENT_SOURCE_DIR}/${arg_UDL} PARENT_SCOPE)
+  set(${crate}_NAMESPACE ${namespace} PARENT_SCOPE)
+  set(${crate}_FUNCTIONS ${functions} PARENT_SCOPE)
+
+  # The two lists of exported names: a GNU version script, and the Apple
+  # linker's -exported_symbols_list (C names take a leading underscore there).
+  list(LENGTH names count)
+  list(JOIN names ";\n    " gnu)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${crate}.map)
+  file(CONFIGURE OUTPUT ${map} CONTENT
+    "/* The dynamic symbol table of lib${crate}: the ${count} symbols of the\n   UniFFI contract and nothing else. */\n{\n  global:\n    ${gnu};\n  local:\n    *;\n};\n")
+  list(TRANSFORM names PREPEND _ OUTPUT_VARIABLE apple)
+  list(JOIN apple "\n" apple)
+  file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${crate}.exp CONTENT "${apple}\n")
+
+  # The crate's own sources and its copy of the common entry points, named
+  # for the crate.
+  add_library(${crate}_objects OBJECT ${arg_SOURCES} src/crate_entry_points.cpp)
+  set_target_properties(${crate}_objects PROPERTIES
+    POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_compile_definitions(${crate}_objects PRIVATE NERITH_UNIFFI_CRATE=${crate})
+  target_link_libraries(${crate}_objects PUBLIC nerith_uniffi_frame ${arg_LINK})
+
+  add_library(${crate} SHARED $<TARGET_OBJECTS:${crate}_objects>)
+  add_library(nerith::${arg_EXPORT_NAME} ALIAS ${crate})
+  set_target_properties(${crate} PROPERTIES EXPORT_NAME ${arg_EXPORT_NAME} LINK_DEPENDS ${map})
+  target_include_directories(${crate} PUBLIC
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  target_link_libraries(${crate} PRIVATE nerith_uniffi_frame ${arg_LINK})
+  # Exactly the contract's symbols leave the library; the core and any static
+  # archive stay inside it.
+  target_link_options(${crate} PRIVATE -Wl,--version-script=${map} -Wl,--exclude-libs,ALL)
+  if(NERITH_SANITIZER STREQUAL "")
+    # The C++ runtime is linked in privately, so the library loads into any
+    # host whatever its own C++ runtime. Sanitizer builds keep the runtime
+    # shared: the sanitizer's interceptors live in the host process.
+    target_link_options(${crate} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
+  endif()
+
+  # The static twin, for hosts that link everything into one executable
+  # (iOS apps): the crate's and the frame's objects in one archive, the core
+  # libraries beside it.
+  add_library(${crate}_static STATIC
+    $<TARGET_OBJECTS:${crate}_objects> $<TARGET_OBJECTS:nerith_uniffi_frame>)
+  add_library(nerith::${arg_EXPORT_NAME}_static ALIAS ${crate}_static)
+  set_target_properties(${crate}_static PROPERTIES
+    EXPORT_NAME ${arg_EXPORT_NAME}_static OUTPUT_NAME ${crate})
+  target_include_directories(${crate}_static PUBLIC
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  target_link_libraries(${crate}_static PUBLIC ${arg_LINK})
+endfunction()

@@ -1,0 +1,40 @@
+#include "entry_points.hpp"
+
+namespace nerith::uniffi {
+
+RustBuffer rustbuffer_alloc(std::uint64_t size, RustCallStatus* status) noexcept {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> { return zeroed(size); });
+}
+
+RustBuffer rustbuffer_from_bytes(ForeignBytes bytes, RustCallStatus* status) noexcept {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    if (bytes.data == nullptr) {
+      if (bytes.len != 0) throw Panic("null ForeignBytes had non-zero length");
+      return empty_buffer();
+    }
+    if (bytes.len < 0) throw Panic("bytes length negative or overflowed: TryFromIntError(())");
+    return copy_to_buffer({bytes.data, static_cast<std::size_t>(bytes.len)});
+  });
+}
+
+void rustbuffer_free(RustBuffer buffer, RustCallStatus* status) noexcept {
+  call<void>(status, [&]() -> Outcome<void> {
+    if (const char* malformed = malformation(buffer)) throw Panic(malformed);
+    free_storage(buffer);
+    return {};
+  });
+}
+
+RustBuffer rustbuffer_reserve(RustBuffer buffer, std::uint64_t additional,
+                              RustCallStatus* status) noexcept {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    if (const char* malformed = malformation(buffer)) {
+      throw Panic(malformed);  // not taken over: left to the caller
+    }
+    ByteBuffer grown(buffer);  // released if growing fails
+    grown.reserve(additional);
+    return grown.release();
+  });
+}
+
+}  // namespace nerith::uniffi
