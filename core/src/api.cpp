@@ -11,6 +11,8 @@
 #include "nerith/harmonic/extremes.hpp"
 #include "nerith/ports/search.hpp"
 
+#include "api_days.hpp"
+
 namespace nerith::api {
 namespace {
 
@@ -19,7 +21,6 @@ using harmonic::engine::HeightSample;
 using harmonic::engine::NodalCorrections;
 
 constexpr std::int64_t kDay = 86400;
-constexpr std::uint32_t kGridStep = 600;
 
 __extension__ using Wide = __int128;
 
@@ -77,23 +78,6 @@ std::int64_t day_number(std::int32_t year, std::int32_t month, std::int32_t day)
   const auto b = static_cast<std::int64_t>(std::floor((static_cast<double>(y) + 4716.0) * 365.25));
   const std::int64_t c = y / 400 - y / 100;
   return a + b + c + day;
-}
-
-// The samples of compute_heights(start, end, 600, …) picked out of a coarse
-// scan of the same window. The day has 86400 s, a multiple of both steps, so
-// the scan holds every grid instant.
-std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
-                                         std::int64_t end) {
-  static_assert(kGridStep % harmonic::extremes::SCAN_STEP == 0);
-  std::vector<HeightSample> grid;
-  grid.reserve(static_cast<std::size_t>((end - start) / kGridStep + 1));
-  std::int64_t next = start;
-  for (const HeightSample& sample : coarse) {
-    if (sample.time != next || next > end) continue;
-    grid.push_back(sample);
-    next += kGridStep;
-  }
-  return grid;
 }
 
 }  // namespace
@@ -157,15 +141,10 @@ std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_
   if (!bounds) return fail(ApiError::Kind::InvalidDate, std::string(date));
   const auto [start, end] = *bounds;
 
-  ports::DayPrediction day{std::string(port_id), std::string(date), {}, {}};
   // The height grid and the extremes scan share one window: arguments at
-  // start, node at the middle. Every grid instant is also a coarse-scan
-  // instant, so the grid is read from the scan's samples.
+  // start, node at the middle.
   const harmonic::extremes::Window window(start, end, port->constituents, port->mean_water_level);
-  std::vector<HeightSample> coarse;
-  coarse.reserve(static_cast<std::size_t>((end - start) / harmonic::extremes::SCAN_STEP + 3));
-  day.extremes = harmonic::extremes::find_extremes(window, &coarse);
-  day.heights = grid_from_scan(coarse, start, end);
+  ports::DayPrediction day = days::assemble_day(port_id, date, window);
   coefficient::assign_coefficients(day.extremes, port->atlantic_coast, start, end);
   return day;
 }
@@ -173,30 +152,29 @@ std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last) {
-  // Both dates are checked before the port.
-  const auto first_bounds = day_bounds_utc(first);
-  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
-  const auto last_bounds = day_bounds_utc(last);
-  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
-  const std::int64_t s0 = first_bounds->first;
-  const std::int64_t s1 = last_bounds->first;
-  if (s0 > s1) {
-    std::string text;
-    text.reserve(first.size() + 3 + last.size());
-    text.append(first).append(" > ").append(last);
-    return fail(ApiError::Kind::InvalidDate, std::move(text));
-  }
-
-  // No limit on the number of days. The list is sized up front so that a range
-  // too large for memory fails at once with std::bad_alloc.
-  std::vector<ports::DayPrediction> days;
-  days.reserve(static_cast<std::size_t>((s1 - s0) / kDay + 1));
-  for (std::int64_t s = s0; s <= s1; s += kDay) {
-    auto day = predict_day(port_id, format_date(civil_from_days(s / kDay)));
-    if (!day) return std::unexpected(std::move(day.error()));
-    days.push_back(std::move(*day));
-  }
-  return days;
+  return days::assemble_range(first, last,
+                              [&](const std::string& date) { return predict_day(port_id, date); });
 }
+
+namespace days {
+
+// The samples of compute_heights(start, end, 600, …) picked out of a coarse
+// scan of the same window. The day has 86400 s, a multiple of both steps, so
+// the scan holds every grid instant.
+std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
+                                         std::int64_t end) {
+  static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
+  std::vector<HeightSample> grid;
+  grid.reserve(static_cast<std::size_t>((end - start) / GRID_STEP + 1));
+  std::int64_t next = start;
+  for (const HeightSample& sample : coarse) {
+    if (sample.time != next || next > end) continue;
+    grid.push_back(sample);
+    next += GRID_STEP;
+  }
+  return grid;
+}
+
+}  // namespace days
 
 }  // namespace nerith::api

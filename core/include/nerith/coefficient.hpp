@@ -19,6 +19,16 @@ inline constexpr double COEFFICIENT_UNIT = 5.38 / 95;
 // to 20..=120.
 std::uint8_t coefficient_from_range(double range);
 
+// The same with another scale: metres of reference range per point.
+std::uint8_t coefficient_from_range(double range, double unit);
+
+// Grades each high water of `extremes` from reference extremes `ref`: the
+// reference high water nearest in time (the earlier on a tie), the latest
+// reference low water before it, and their range on the scale `unit`. A
+// high water without both keeps no coefficient.
+void grade_high_waters(std::vector<harmonic::extremes::Extreme>& extremes,
+                       const std::vector<harmonic::extremes::Extreme>& ref, double unit);
+
 // Grades each high water of `extremes` (found in [start, end)) from the
 // built-in reference port's range at the matching moment. Does nothing when
 // `atlantic_coast` is false.

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "nerith/db.hpp"
+#include "ports/lower_case.hpp"
 #include "ports/search_testing.hpp"
 
 namespace nerith::ports::search {
@@ -67,24 +68,6 @@ CustomPortList& CUSTOM_PORTS() {
 const Port* find_by_id(const std::vector<Port>& ports, std::string_view id) {
   const auto found = std::ranges::find(ports, id, &Port::id);
   return found == ports.end() ? nullptr : &*found;
-}
-
-// Full Unicode lower-case mapping in the root locale: one-to-many mappings
-// included (U+0130 → i + U+0307) and the final sigma chosen by context.
-// An ill-formed UTF-8 sequence reads as U+FFFD.
-std::string to_lower(std::string_view text) {
-  if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
-    throw std::length_error("text too long to lower-case");
-  }
-  auto utf16 = icu::UnicodeString::fromUTF8(
-      icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  utf16.toLower(icu::Locale::getRoot());
-  // ICU reports an allocation failure as a bogus string, not an exception:
-  // an empty text here would silently match nothing.
-  if (utf16.isBogus()) throw std::bad_alloc();
-  std::string lowered;
-  utf16.toUTF8String(lowered);
-  return lowered;
 }
 
 // The id is tried first; the name is lower-cased only when the id misses.
@@ -142,6 +125,22 @@ void append_escaped(std::string& out, UChar32 c) {
 }
 
 }  // namespace
+
+// Declared in ports/lower_case.hpp.
+std::string to_lower(std::string_view text) {
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
+    throw std::length_error("text too long to lower-case");
+  }
+  auto utf16 = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+  utf16.toLower(icu::Locale::getRoot());
+  // ICU reports an allocation failure as a bogus string, not an exception:
+  // an empty text here would silently match nothing.
+  if (utf16.isBogus()) throw std::bad_alloc();
+  std::string lowered;
+  utf16.toUTF8String(lowered);
+  return lowered;
+}
 
 namespace test_hooks {
 
