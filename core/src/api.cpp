@@ -6,9 +6,9 @@
 #include <limits>
 #include <span>
 
-#include "nerith/coefficient.hpp"
-#include "nerith/harmonic/engine.hpp"
-#include "nerith/harmonic/extremes.hpp"
+#include "coefficient.hpp"
+#include "harmonic/engine.hpp"
+#include "harmonic/extremes.hpp"
 #include "nerith/ports/search.hpp"
 
 #include "api_days.hpp"

@@ -1,11 +1,11 @@
-#include "nerith/coefficient.hpp"
+#include "coefficient.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
 
-#include "nerith/db.hpp"
+#include "db.hpp"
 
 namespace nerith::coefficient {
 namespace {

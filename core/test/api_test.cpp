@@ -7,8 +7,8 @@
 #include <string>
 
 #include "builtin_port.hpp"
-#include "nerith/db.hpp"
-#include "nerith/harmonic/engine.hpp"
+#include "db.hpp"
+#include "harmonic/engine.hpp"
 #include "nerith/ports/search.hpp"
 
 namespace {

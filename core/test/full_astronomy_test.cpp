@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "astronomical/nodal.hpp"
 #include "full/constituents.hpp"
-#include "nerith/astronomical/nodal.hpp"
-#include "nerith/harmonic/engine.hpp"
+#include "harmonic/engine.hpp"
 
 namespace {
 

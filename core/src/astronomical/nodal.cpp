@@ -1,4 +1,4 @@
-#include "nerith/astronomical/nodal.hpp"
+#include "astronomical/nodal.hpp"
 
 #include <cmath>
 

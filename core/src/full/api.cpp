@@ -2,7 +2,7 @@
 
 #include "api_days.hpp"
 #include "full/catalogue.hpp"
-#include "full/coefficient.hpp"
+#include "full/official_coefficient.hpp"
 #include "full/curve.hpp"
 #include "ports/lower_case.hpp"
 

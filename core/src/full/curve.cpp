@@ -4,7 +4,7 @@
 #include <numbers>
 #include <numeric>
 
-#include "nerith/harmonic/extremes.hpp"
+#include "harmonic/extremes.hpp"
 
 namespace nerith::full::curve {
 namespace {

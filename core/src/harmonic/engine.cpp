@@ -1,4 +1,4 @@
-#include "nerith/harmonic/engine.hpp"
+#include "harmonic/engine.hpp"
 
 #include <cmath>
 #include <numeric>

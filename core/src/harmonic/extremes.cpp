@@ -1,4 +1,4 @@
-#include "nerith/harmonic/extremes.hpp"
+#include "harmonic/extremes.hpp"
 
 #include <limits>
 #include <numeric>

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "nerith/harmonic/extremes.hpp"
+#include "harmonic/extremes.hpp"
 
 namespace nerith::harmonic::extremes {
 namespace scan {

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "nerith/db.hpp"
+#include "db.hpp"
 #include "ports/lower_case.hpp"
 #include "ports/search_testing.hpp"
 

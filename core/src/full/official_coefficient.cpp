@@ -1,11 +1,11 @@
-#include "full/coefficient.hpp"
+#include "full/official_coefficient.hpp"
 
 #include <algorithm>
 
+#include "coefficient.hpp"
 #include "full/catalogue.hpp"
 #include "full/curve.hpp"
 #include "harmonic/find_extremes.hpp"
-#include "nerith/coefficient.hpp"
 
 namespace nerith::full::coefficient {
 

@@ -8,21 +8,14 @@
 #include <string_view>
 #include <vector>
 
-#include "nerith/astronomical/nodal.hpp"
+#include "astronomical/nodal.hpp"
 #include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
 
 namespace nerith::harmonic::engine {
 
 using astronomical::nodal::AstronomicalArguments;
 using astronomical::nodal::NodalCorrections;
-
-// One point of a height curve: Unix seconds, metres.
-struct HeightSample {
-  std::int64_t time = 0;
-  double height = 0.0;
-
-  friend bool operator==(const HeightSample&, const HeightSample&) = default;
-};
 
 // A supported constituent: its equilibrium argument V0 (degrees, from the
 // astronomical arguments) and its angular speed in degrees per mean solar hour.

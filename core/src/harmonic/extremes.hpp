@@ -6,20 +6,11 @@
 #include <span>
 #include <vector>
 
-#include "nerith/harmonic/engine.hpp"
+#include "harmonic/engine.hpp"
 #include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
 
 namespace nerith::harmonic::extremes {
-
-// One high or low water. `coefficient` is set only on graded high waters.
-struct Extreme {
-  std::int64_t time = 0;  // Unix seconds, UTC
-  double height = 0.0;    // metres
-  bool is_high = false;
-  std::optional<std::uint8_t> coefficient;
-
-  friend bool operator==(const Extreme&, const Extreme&) = default;
-};
 
 // Spacing of the coarse scan, in seconds.
 inline constexpr std::int64_t SCAN_STEP = 300;

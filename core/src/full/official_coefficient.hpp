@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "harmonic/extremes.hpp"
 #include "nerith/full/api.hpp"
-#include "nerith/harmonic/extremes.hpp"
 
 namespace nerith::full::coefficient {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "nerith/harmonic/extremes.hpp"
+#include "harmonic/extremes.hpp"
 
 namespace nerith::coefficient {
 
