@@ -6,27 +6,23 @@
 #include <limits>
 #include <span>
 
+#include "api/assembly.hpp"
 #include "coefficient.hpp"
 #include "harmonic/engine.hpp"
 #include "harmonic/extremes.hpp"
 #include "nerith/ports/search.hpp"
 
-#include "api_days.hpp"
-
 namespace nerith::api {
 namespace {
 
+using assembly::fail;
 using harmonic::engine::AstronomicalArguments;
 using harmonic::engine::HeightSample;
 using harmonic::engine::NodalCorrections;
 
-constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kDay = assembly::DAY;
 
 __extension__ using Wide = __int128;
-
-std::unexpected<ApiError> fail(ApiError::Kind kind, std::string text) {
-  return std::unexpected(ApiError{kind, std::move(text)});
-}
 
 // 00:00:00 UTC of the day holding t: t minus the Euclidean remainder. In the
 // first day of the i64 range that midnight cannot be written; the next one
@@ -79,6 +75,22 @@ std::int64_t day_number(std::int32_t year, std::int32_t month, std::int32_t day)
   const std::int64_t c = y / 400 - y / 100;
   return a + b + c + day;
 }
+
+// The built-in model: the registry's stations, the 13-constituent window,
+// coefficients against the built-in Brest.
+struct BuiltinModel {
+  using Station = ports::Port;
+
+  std::optional<ports::Port> find(std::string_view id) const { return ports::search::get_port(id); }
+  harmonic::extremes::Window curve(const ports::Port& port, std::int64_t start,
+                                   std::int64_t end) const {
+    return {start, end, port.constituents, port.mean_water_level};
+  }
+  void grade(const ports::Port& port, std::vector<harmonic::extremes::Extreme>& extremes,
+             std::int64_t start, std::int64_t end) const {
+    coefficient::assign_coefficients(extremes, port.atlantic_coast, start, end);
+  }
+};
 
 }  // namespace
 
@@ -134,36 +146,19 @@ std::string format_date(const CivilDate& date) {
 
 std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_id,
                                                           std::string_view date) {
-  // The port is checked before the date.
-  const std::optional<ports::Port> port = ports::search::get_port(port_id);
-  if (!port) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
-  const auto bounds = day_bounds_utc(date);
-  if (!bounds) return fail(ApiError::Kind::InvalidDate, std::string(date));
-  const auto [start, end] = *bounds;
-
-  // The height grid and the extremes scan share one window: arguments at
-  // start, node at the middle.
-  const harmonic::extremes::Window window(start, end, port->constituents, port->mean_water_level);
-  ports::DayPrediction day = days::assemble_day(port_id, date, window);
-  coefficient::assign_coefficients(day.extremes, port->atlantic_coast, start, end);
-  return day;
+  return assembly::predict_day(BuiltinModel{}, port_id, date);
 }
 
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last) {
-  return days::assemble_range(first, last,
-                              [&](const std::string& date) { return predict_day(port_id, date); });
+  return assembly::predict_range(BuiltinModel{}, port_id, first, last);
 }
 
-namespace days {
+namespace assembly {
 
-// The samples of compute_heights(start, end, 600, …) picked out of a coarse
-// scan of the same window. The day has 86400 s, a multiple of both steps, so
-// the scan holds every grid instant.
 std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
                                          std::int64_t end) {
-  static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
   std::vector<HeightSample> grid;
   grid.reserve(static_cast<std::size_t>((end - start) / GRID_STEP + 1));
   std::int64_t next = start;
@@ -175,6 +170,6 @@ std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, s
   return grid;
 }
 
-}  // namespace days
+}  // namespace assembly
 
 }  // namespace nerith::api

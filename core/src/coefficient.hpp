@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -19,20 +20,21 @@ inline constexpr double COEFFICIENT_UNIT = 5.38 / 95;
 // to 20..=120.
 std::uint8_t coefficient_from_range(double range);
 
-// The same with another scale: metres of reference range per point.
+// The same on another scale: metres of reference range per point.
 std::uint8_t coefficient_from_range(double range, double unit);
-
-// Grades each high water of `extremes` from reference extremes `ref`: the
-// reference high water nearest in time (the earlier on a tie), the latest
-// reference low water before it, and their range on the scale `unit`. A
-// high water without both keeps no coefficient.
-void grade_high_waters(std::vector<harmonic::extremes::Extreme>& extremes,
-                       const std::vector<harmonic::extremes::Extreme>& ref, double unit);
 
 // Grades each high water of `extremes` (found in [start, end)) from the
 // built-in reference port's range at the matching moment. Does nothing when
 // `atlantic_coast` is false.
 void assign_coefficients(std::vector<harmonic::extremes::Extreme>& extremes, bool atlantic_coast,
                          std::int64_t start, std::int64_t end);
+
+// The pieces another model grades with, against its own reference curve:
+// the reference window is [reference_start(start), end), and each high water
+// takes the range of the nearest reference high water above the reference
+// low water before it, on the scale `unit`.
+std::int64_t reference_start(std::int64_t start);
+void grade(std::vector<harmonic::extremes::Extreme>& extremes,
+           std::span<const harmonic::extremes::Extreme> reference, double unit = COEFFICIENT_UNIT);
 
 }  // namespace nerith::coefficient

@@ -11,7 +11,7 @@
 
 #include "full/catalogue.hpp"
 #include "full/curve.hpp"
-#include "harmonic/find_extremes.hpp"
+#include "harmonic/extremes.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
 #include "nerith/ports/search.hpp"
@@ -141,9 +141,9 @@ TEST(FullCurve, RotationsMatchDirectEvaluation) {
       const auto [start, end] = *api::day_bounds_utc(date);
       const full::curve::Curve fast(*entry.station, *entry.rows, start, end);
       std::vector<harmonic::engine::HeightSample> coarse;
-      const auto quick = harmonic::extremes::find_extremes_on(fast, &coarse);
+      const auto quick = harmonic::extremes::find_extremes(fast, &coarse);
       const full::curve::Curve fresh(*entry.station, *entry.rows, start, end);
-      const auto slow = harmonic::extremes::find_extremes_on(DirectCurve{fresh});
+      const auto slow = harmonic::extremes::find_extremes(DirectCurve{fresh});
       ASSERT_GT(coarse.size(), 288u);
       for (const auto& sample : coarse) {
         worst_height = std::max(worst_height, std::abs(sample.height - fresh.direct(sample.time)));

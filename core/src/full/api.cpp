@@ -1,10 +1,10 @@
 #include "nerith/full/api.hpp"
 
-#include "api_days.hpp"
+#include "api/assembly.hpp"
 #include "full/catalogue.hpp"
-#include "full/official_coefficient.hpp"
 #include "full/curve.hpp"
-#include "ports/lower_case.hpp"
+#include "full/official_coefficient.hpp"
+#include "text/unicode.hpp"
 
 namespace nerith::full {
 namespace {
@@ -17,9 +17,28 @@ std::unexpected<ApiError> fail(ApiError::Kind kind, std::string_view text) {
 
 // As the built-in search: the id first, the name only when the id misses.
 bool matches(const Station& station, std::string_view lowered_query) {
-  return ports::search::to_lower(station.id).find(lowered_query) != std::string::npos ||
-         ports::search::to_lower(station.name).find(lowered_query) != std::string::npos;
+  return text::to_lower(station.id).find(lowered_query) != std::string::npos ||
+         text::to_lower(station.name).find(lowered_query) != std::string::npos;
 }
+
+// The full model as the shared day and range assembly takes it: the
+// catalogue's stations, the phasor curve, the official coefficient.
+struct FullModel {
+  using Station = catalogue::Entry;
+
+  std::optional<catalogue::Entry> find(std::string_view id) const {
+    const catalogue::Entry entry = catalogue::find(id);
+    if (entry.station == nullptr) return std::nullopt;
+    return entry;
+  }
+  curve::Curve curve(const catalogue::Entry& entry, std::int64_t start, std::int64_t end) const {
+    return {*entry.station, *entry.rows, start, end};
+  }
+  void grade(const catalogue::Entry& entry, std::vector<harmonic::extremes::Extreme>& extremes,
+             std::int64_t start, std::int64_t end) const {
+    coefficient::assign_coefficients(extremes, entry.station->coast, start, end);
+  }
+};
 
 }  // namespace
 
@@ -36,7 +55,7 @@ const std::vector<Station>& list_stations() {
 }
 
 std::vector<Station> search_stations(std::string_view query) {
-  const std::string lowered = ports::search::to_lower(query);
+  const std::string lowered = text::to_lower(query);
   std::vector<Station> found;
   for (const Station& station : list_stations()) {
     if (matches(station, lowered)) found.push_back(station);
@@ -58,22 +77,12 @@ std::expected<double, ApiError> height_at(std::string_view station_id, std::int6
 
 std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view station_id,
                                                           std::string_view date) {
-  // The station is checked before the date, as in the built-in model.
-  const catalogue::Entry entry = catalogue::find(station_id);
-  if (entry.station == nullptr) return fail(ApiError::Kind::PortNotFound, station_id);
-  const auto bounds = api::day_bounds_utc(date);
-  if (!bounds) return fail(ApiError::Kind::InvalidDate, date);
-  const auto [start, end] = *bounds;
-  const curve::Curve curve(*entry.station, *entry.rows, start, end);
-  ports::DayPrediction day = api::days::assemble_day(station_id, date, curve);
-  coefficient::assign_coefficients(day.extremes, entry.station->coast, start, end);
-  return day;
+  return api::assembly::predict_day(FullModel{}, station_id, date);
 }
 
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(
     std::string_view station_id, std::string_view first, std::string_view last) {
-  return api::days::assemble_range(
-      first, last, [&](const std::string& date) { return predict_day(station_id, date); });
+  return api::assembly::predict_range(FullModel{}, station_id, first, last);
 }
 
 }  // namespace nerith::full

@@ -5,7 +5,6 @@
 #include "coefficient.hpp"
 #include "full/catalogue.hpp"
 #include "full/curve.hpp"
-#include "harmonic/find_extremes.hpp"
 
 namespace nerith::full::coefficient {
 
@@ -15,17 +14,16 @@ std::vector<harmonic::extremes::Extreme> reference_extremes(std::int64_t start, 
   // The window opens 7 hours early, as the built-in model's, so that an early
   // high water still finds the reference low water of the evening before.
   const curve::Curve semi_diurnal(*brest.station, *brest.rows,
-                                  start - nerith::coefficient::REFERENCE_LEAD, end,
+                                  nerith::coefficient::reference_start(start), end,
                                   curve::Species::SemiDiurnal);
-  return harmonic::extremes::find_extremes_on(semi_diurnal);
+  return harmonic::extremes::find_extremes(semi_diurnal);
 }
 
 void assign_coefficients(std::vector<harmonic::extremes::Extreme>& extremes, Coast coast,
                          std::int64_t start, std::int64_t end) {
   if (coast != Coast::Atlantic) return;
   if (std::ranges::none_of(extremes, &harmonic::extremes::Extreme::is_high)) return;
-  nerith::coefficient::grade_high_waters(extremes, reference_extremes(start, end),
-                                         COEFFICIENT_UNIT);
+  nerith::coefficient::grade(extremes, reference_extremes(start, end), COEFFICIENT_UNIT);
 }
 
 }  // namespace nerith::full::coefficient

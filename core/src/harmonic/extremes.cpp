@@ -3,8 +3,6 @@
 #include <limits>
 #include <numeric>
 
-#include "harmonic/find_extremes.hpp"
-
 namespace nerith::harmonic::extremes {
 namespace {
 
@@ -13,7 +11,35 @@ constexpr std::int64_t kMinSpacing = 1800;  // reported extremes are at least th
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 
+__extension__ using Wide = __int128;
+
 }  // namespace
+
+namespace detail {
+
+std::int64_t offset(std::int64_t t, std::int64_t d) {
+  if (d > 0 && t > kMax - d) return kMax;
+  if (d < 0 && t < kMin - d) return kMin;
+  return t + d;
+}
+
+std::int64_t half_sum(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int64_t>((Wide{a} + b) / 2);
+}
+
+// Stable insertion sort by time. Entries come from the scan nearly in order
+// (each lies within 300 s of its scan step), so this is linear in practice
+// and, unlike std::stable_sort, allocates nothing.
+void sort_by_time(std::vector<Extreme>& list) {
+  for (std::size_t i = 1; i < list.size(); ++i) {
+    const Extreme e = list[i];
+    std::size_t j = i;
+    for (; j > 0 && list[j - 1].time > e.time; --j) list[j] = list[j - 1];
+    list[j] = e;
+  }
+}
+
+}  // namespace detail
 
 // The list is sorted, so the nearest kept instant is always the last one kept.
 void thin_extremes(std::vector<Extreme>& sorted) {
@@ -49,11 +75,6 @@ std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,
                                    double mean_level) {
   if (end < start) return {};
   return find_extremes(Window(start, end, constituents, mean_level));
-}
-
-std::vector<Extreme> find_extremes(const Window& window,
-                                   std::vector<engine::HeightSample>* coarse) {
-  return find_extremes_on(window, coarse);
 }
 
 }  // namespace nerith::harmonic::extremes
