@@ -1,4 +1,4 @@
-// Calls libnerith_uniffi.so the way generated bindings do: arguments in
+// Calls nerith's UniFFI libraries the way generated bindings do: arguments in
 // library-made buffers, a fresh RustCallStatus per call, big-endian decoding,
 // every returned buffer freed.
 #pragma once
@@ -25,26 +25,42 @@ inline std::string text_of(const Bytes& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+// The buffer functions of one library, through which its arguments are
+// lent and its results taken back.
+struct BufferFunctions {
+  RustBuffer (*from_bytes)(ForeignBytes, RustCallStatus*);
+  void (*free)(RustBuffer, RustCallStatus*);
+};
+
+inline constexpr BufferFunctions kNerith{ffi_nerith_uniffi_rustbuffer_from_bytes,
+                                         ffi_nerith_uniffi_rustbuffer_free};
+
 // A buffer holding a copy of `bytes`, made by the library.
-inline RustBuffer lend(const Bytes& bytes) {
+inline RustBuffer lend(const BufferFunctions& library, const Bytes& bytes) {
   RustCallStatus status{};
-  const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_from_bytes(
-      {static_cast<std::int32_t>(bytes.size()), bytes.data()}, &status);
+  const RustBuffer buffer =
+      library.from_bytes({static_cast<std::int32_t>(bytes.size()), bytes.data()}, &status);
   EXPECT_EQ(status.code, 0);
   return buffer;
+}
+inline RustBuffer lend(const Bytes& bytes) {
+  return lend(kNerith, bytes);
 }
 inline RustBuffer lend(std::string_view text) {
   return lend(bytes_of(text));
 }
 
 // The buffer's bytes; the buffer is freed.
-inline Bytes take(RustBuffer buffer) {
+inline Bytes take(const BufferFunctions& library, RustBuffer buffer) {
   Bytes bytes;
   if (buffer.len > 0) bytes.assign(buffer.data, buffer.data + buffer.len);
   RustCallStatus status{};
-  ffi_nerith_uniffi_rustbuffer_free(buffer, &status);
+  library.free(buffer, &status);
   EXPECT_EQ(status.code, 0);
   return bytes;
+}
+inline Bytes take(RustBuffer buffer) {
+  return take(kNerith, buffer);
 }
 
 // What a call left in its status: the code and the error_buf's bytes (freed).

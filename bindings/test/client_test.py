@@ -746,6 +746,126 @@ class Threads(unittest.TestCase):
         self.assertEqual(failures, [])
 
 
+MARCH_10_2024 = 1710028800
+
+
+@unittest.skipIf(FULL is None, "libnerith_full_uniffi.so not given")
+class FullStations(unittest.TestCase):
+    def test_list_holds_the_106_gauges_on_their_coasts(self):
+        stations = FULL.list_stations()
+        self.assertEqual(len(stations), 106)
+        self.assertEqual(len({s.id for s in stations}), 106)
+        self.assertEqual([sum(s.coast == coast for s in stations) for coast in COASTS],
+                         [52, 15, 39])
+        brest = next(s for s in stations if s.id == "FR-BREST")
+        self.assertEqual((brest.name, brest.coast, brest.timezone, brest.gauge),
+                         ("Brest", "Atlantic", "Europe/Paris", 3))
+        self.assertTrue(all(-90 <= s.latitude <= 90 and -180 <= s.longitude <= 180
+                            for s in stations))
+
+    def test_search_and_lookup(self):
+        everything = FULL.list_stations()
+        self.assertEqual(FULL.search_stations(""), everything)
+        [papeete] = FULL.search_stations("PAPEETE")
+        self.assertEqual((papeete.id, papeete.coast, papeete.timezone),
+                         ("FR-PAPEETE", "Overseas", "Pacific/Tahiti"))
+        self.assertEqual(FULL.get_station("FR-PAPEETE"), papeete)
+        self.assertIn("FR-BREST", [s.id for s in FULL.search_stations("brest")])
+        self.assertEqual(FULL.search_stations("no such gauge"), [])
+        # Only in the full catalogue, and ids compare exactly.
+        self.assertEqual(FULL.get_station("FR-LE-CONQUET").name, "Le Conquet")
+        for unknown in ("fr-brest", "", "FR-NOWHERE"):
+            self.assertIsNone(FULL.get_station(unknown), unknown)
+
+    def test_malformed_arguments_are_refused(self):
+        for function, args in ((FULL.search_stations_fn, ()), (FULL.get_station_fn, ()),
+                               (FULL.height_at_fn, (0,)),
+                               (FULL.predict_day_fn, (RustBuffer(0, 0, None),))):
+            with self.assertRaises(InternalError) as caught:
+                FULL.call(function, RustBuffer(0, 3, None), *args,
+                          error_lifter=FULL.lift_error)
+            self.assertEqual(str(caught.exception), "null RustBuffer had non-zero length")
+
+
+@unittest.skipIf(FULL is None, "libnerith_full_uniffi.so not given")
+class FullPredictions(unittest.TestCase):
+    def test_official_coefficients_at_brest(self):
+        day = FULL.predict_day("FR-BREST", "2024-03-10")
+        self.assertEqual((day.port_id, day.date), ("FR-BREST", "2024-03-10"))
+        self.assertEqual([h.time for h in day.heights],
+                         [MARCH_10_2024 + 600 * i for i in range(145)])
+        highs = [e for e in day.extremes if e.is_high]
+        # The published coefficients of the day are 104 and 110.
+        self.assertEqual(len(highs), 2)
+        for extreme, published in zip(highs, (104, 110)):
+            self.assertLessEqual(abs(extreme.coefficient - published), 1)
+        self.assertTrue(all(e.coefficient is None for e in day.extremes if not e.is_high))
+        # Above chart datum, which lies near the lowest tide.
+        self.assertTrue(all(-0.5 < h.height < 9 for h in day.heights))
+
+    def test_no_coefficient_off_the_atlantic_coasts(self):
+        for station in ("FR-NICE", "FR-PAPEETE"):
+            day = FULL.predict_day(station, "2024-03-10")
+            self.assertTrue(day.extremes, station)
+            self.assertTrue(all(e.coefficient is None for e in day.extremes), station)
+
+    def test_height_at_agrees_with_the_day(self):
+        day = FULL.predict_day("FR-SAINT-MALO", "2024-03-12")
+        for sample in day.heights[::36]:
+            self.assertAlmostEqual(FULL.height_at("FR-SAINT-MALO", sample.time), sample.height,
+                                   delta=1e-3)
+
+    def test_range(self):
+        days = FULL.predict_range("FR-LE-CONQUET", "2024-02-28", "2024-03-01")
+        self.assertEqual([d.date for d in days], ["2024-02-28", "2024-02-29", "2024-03-01"])
+        self.assertEqual(days[1], FULL.predict_day("FR-LE-CONQUET", "2024-02-29"))
+
+    def test_errors(self):
+        status = RustCallStatus(0, RustBuffer(0, 0, None))
+        self.assertEqual(FULL.height_at_fn(FULL.lower_string("XX"), 0, ctypes.byref(status)), 0.0)
+        self.assertEqual(status.code, 1)
+        self.assertEqual(FULL.consume(status.error_buf),
+                         bytes.fromhex("0000000100000002") + b"XX")
+        cases = ((lambda: FULL.height_at("FR-NOWHERE", 0), StationNotFound, "FR-NOWHERE"),
+                 (lambda: FULL.predict_day("XX", "2026-13-01"), StationNotFound, "XX"),
+                 (lambda: FULL.predict_day("FR-BREST", "2026-13-01"), InvalidDate, "2026-13-01"),
+                 (lambda: FULL.predict_range("FR-BREST", "2026-01-03", "2026-01-01"),
+                  InvalidDate, "2026-01-03 > 2026-01-01"),
+                 (lambda: FULL.predict_range("XX", "2026-01-01", "2026-01-02"),
+                  StationNotFound, "XX"))
+        for call, error, message in cases:
+            with self.assertRaises(error) as caught:
+                call()
+            self.assertEqual(caught.exception.message, message)
+
+
+@unittest.skipIf(NERITH is None or FULL is None, "needs both libraries")
+class SideBySide(unittest.TestCase):
+    def test_both_models_answer_from_many_threads(self):
+        builtin = NERITH.predict_day("FR-BREST", "2024-03-10")
+        full = FULL.predict_day("FR-BREST", "2024-03-10")
+        # Two models, two vertical references: the same day, different heights.
+        self.assertEqual(len(builtin.heights), len(full.heights))
+        self.assertNotEqual(builtin.heights, full.heights)
+        failures = []
+
+        def work():
+            for _ in range(4):
+                if NERITH.predict_day("FR-BREST", "2024-03-10") != builtin:
+                    failures.append("nerith")
+                if FULL.predict_day("FR-BREST", "2024-03-10") != full:
+                    failures.append("nerith_full")
+                if FULL.get_station("FR-LE-CONQUET") is None or NERITH.get_port("FR-LE-CONQUET"):
+                    failures.append("catalogues")
+
+        threads = [threading.Thread(target=work) for _ in range(6)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(failures, [])
+
+
 if __name__ == "__main__":
     for loaded in LIBRARIES.values():
         loaded.check_contract()

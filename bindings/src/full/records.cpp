@@ -1,0 +1,50 @@
+#include "full/records.hpp"
+
+#include <utility>
+
+#include "wire.hpp"
+
+namespace nerith::full_uniffi {
+
+Station station_to_ffi(const full::Station& station) {
+  Coast coast = Coast::Atlantic;
+  switch (station.coast) {
+    case full::Coast::Atlantic:
+      coast = Coast::Atlantic;
+      break;
+    case full::Coast::Mediterranean:
+      coast = Coast::Mediterranean;
+      break;
+    case full::Coast::Overseas:
+      coast = Coast::Overseas;
+      break;
+  }
+  return {
+      station.id, station.name,     station.latitude,   station.longitude,
+      coast,      station.timezone, station.mean_level, static_cast<std::int32_t>(station.gauge)};
+}
+
+TideError to_tide_error(api::ApiError error) {
+  const auto kind = error.kind == api::ApiError::Kind::PortNotFound
+                        ? TideError::Kind::StationNotFound
+                        : TideError::Kind::InvalidDate;
+  return {kind, std::move(error.text)};
+}
+
+void write(uniffi::ByteBuffer& out, const Station& station) {
+  uniffi::wire::write_string(out, station.id);
+  uniffi::wire::write_string(out, station.name);
+  uniffi::wire::write_f64(out, station.latitude);
+  uniffi::wire::write_f64(out, station.longitude);
+  uniffi::wire::write_i32(out, static_cast<std::int32_t>(station.coast));
+  uniffi::wire::write_string(out, station.timezone);
+  uniffi::wire::write_f64(out, station.mean_level);
+  uniffi::wire::write_i32(out, station.gauge);
+}
+
+void write(uniffi::ByteBuffer& out, const TideError& error) {
+  uniffi::wire::write_i32(out, static_cast<std::int32_t>(error.kind));
+  uniffi::wire::write_string(out, error.message);
+}
+
+}  // namespace nerith::full_uniffi
