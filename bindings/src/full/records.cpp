@@ -6,22 +6,31 @@
 
 namespace nerith::full_uniffi {
 
-Station station_to_ffi(const full::Station& station) {
-  Coast coast = Coast::Atlantic;
-  switch (station.coast) {
-    case full::Coast::Atlantic:
-      coast = Coast::Atlantic;
-      break;
+namespace {
+
+Coast coast_to_ffi(full::Coast coast) {
+  switch (coast) {
     case full::Coast::Mediterranean:
-      coast = Coast::Mediterranean;
-      break;
+      return Coast::Mediterranean;
     case full::Coast::Overseas:
-      coast = Coast::Overseas;
+      return Coast::Overseas;
+    case full::Coast::Atlantic:
       break;
   }
-  return {
-      station.id, station.name,     station.latitude,   station.longitude,
-      coast,      station.timezone, station.mean_level, static_cast<std::int32_t>(station.gauge)};
+  return Coast::Atlantic;
+}
+
+}  // namespace
+
+Station station_to_ffi(const full::Station& station) {
+  return {.id = station.id,
+          .name = station.name,
+          .latitude = station.latitude,
+          .longitude = station.longitude,
+          .coast = coast_to_ffi(station.coast),
+          .timezone = station.timezone,
+          .mean_level = station.mean_level,
+          .gauge = static_cast<std::int32_t>(station.gauge)};
 }
 
 TideError to_tide_error(api::ApiError error) {
