@@ -1,5 +1,6 @@
 // The frame of libnerith_uniffi.so seen through its exported symbols: buffer
-// functions, load-time checks, status handling and the future entry points.
+// functions (in libnerith_full_uniffi.so too), load-time checks, status
+// handling and the future entry points.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,25 +18,32 @@ std::uint8_t* fake_pointer() {
   return reinterpret_cast<std::uint8_t*>(std::uintptr_t{0x1000});
 }
 
-TEST(Buffer, AllocZeroIsTheEmptyBufferWithAPlaceholder) {
+// The four buffer functions are the frame's, exported under each crate's names:
+// every case holds in both libraries.
+class Buffer : public ::testing::TestWithParam<BufferFunctions> {};
+
+INSTANTIATE_TEST_SUITE_P(BothLibraries, Buffer, ::testing::Values(kNerith, kFull),
+                         [](const auto& library) { return std::string(library.param.crate); });
+
+TEST_P(Buffer, AllocZeroIsTheEmptyBufferWithAPlaceholder) {
   RustCallStatus status{};
-  const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_alloc(0, &status);
+  const RustBuffer buffer = GetParam().alloc(0, &status);
   EXPECT_EQ(status.code, 0);
   EXPECT_EQ(buffer.capacity, 0u);
   EXPECT_EQ(buffer.len, 0u);
   EXPECT_NE(buffer.data, nullptr);  // Kotlin reads null as allocation failure
-  EXPECT_TRUE(take(buffer).empty());
+  EXPECT_TRUE(take(GetParam(), buffer).empty());
 }
 
-TEST(Buffer, AllocGivesZeroedBytesOfExactlyTheSize) {
+TEST_P(Buffer, AllocGivesZeroedBytesOfExactlyTheSize) {
   RustCallStatus status{};
-  const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_alloc(5, &status);
+  const RustBuffer buffer = GetParam().alloc(5, &status);
   EXPECT_EQ(status.code, 0);
   EXPECT_EQ(buffer.capacity, 5u);
-  EXPECT_EQ(take(buffer), Bytes(5, 0));
+  EXPECT_EQ(take(GetParam(), buffer), Bytes(5, 0));
 }
 
-TEST(Buffer, AllocBeyondTheSizeLimitOrMemoryFailsWithStatusTwo) {
+TEST_P(Buffer, AllocBeyondTheSizeLimitOrMemoryFailsWithStatusTwo) {
   struct Case {
     std::uint64_t size;
     std::string message;
@@ -48,29 +56,29 @@ TEST(Buffer, AllocBeyondTheSizeLimitOrMemoryFailsWithStatusTwo) {
   };
   for (const Case& c : cases) {
     RustCallStatus status{};
-    const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_alloc(c.size, &status);
+    const RustBuffer buffer = GetParam().alloc(c.size, &status);
     EXPECT_TRUE(is_zero(buffer));
-    const Outcome outcome = outcome_of(status);
+    const Outcome outcome = outcome_of(GetParam(), status);
     EXPECT_EQ(outcome.code, 2);
     EXPECT_EQ(outcome.message(), c.message);
   }
 }
 
-TEST(Buffer, FromBytesCopiesAndValidates) {
+TEST_P(Buffer, FromBytesCopiesAndValidates) {
   const std::uint8_t source[] = {1, 2, 3};
   RustCallStatus status{};
-  const RustBuffer copy = ffi_nerith_uniffi_rustbuffer_from_bytes({3, source}, &status);
+  const RustBuffer copy = GetParam().from_bytes({3, source}, &status);
   EXPECT_EQ(status.code, 0);
   EXPECT_EQ(copy.capacity, 3u);
   EXPECT_NE(copy.data, source);
-  EXPECT_EQ(take(copy), (Bytes{1, 2, 3}));
+  EXPECT_EQ(take(GetParam(), copy), (Bytes{1, 2, 3}));
 
   for (const ForeignBytes empty : {ForeignBytes{0, nullptr}, ForeignBytes{0, source}}) {
-    const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_from_bytes(empty, &status);
+    const RustBuffer buffer = GetParam().from_bytes(empty, &status);
     EXPECT_EQ(status.code, 0);
     EXPECT_EQ(buffer.capacity, 0u);
     EXPECT_NE(buffer.data, nullptr);
-    take(buffer);
+    take(GetParam(), buffer);
   }
 
   struct Case {
@@ -84,16 +92,16 @@ TEST(Buffer, FromBytesCopiesAndValidates) {
   };
   for (const Case& c : cases) {
     RustCallStatus failed{};
-    EXPECT_TRUE(is_zero(ffi_nerith_uniffi_rustbuffer_from_bytes(c.bytes, &failed)));
-    const Outcome outcome = outcome_of(failed);
+    EXPECT_TRUE(is_zero(GetParam().from_bytes(c.bytes, &failed)));
+    const Outcome outcome = outcome_of(GetParam(), failed);
     EXPECT_EQ(outcome.code, 2);
     EXPECT_EQ(outcome.message(), c.message);
   }
 }
 
-TEST(Buffer, FreeAcceptsEmptyBuffersAndRejectsMalformedOnes) {
+TEST_P(Buffer, FreeAcceptsEmptyBuffersAndRejectsMalformedOnes) {
   RustCallStatus status{};
-  ffi_nerith_uniffi_rustbuffer_free({0, 0, nullptr}, &status);
+  GetParam().free({0, 0, nullptr}, &status);
   EXPECT_EQ(status.code, 0);
 
   struct Case {
@@ -109,59 +117,59 @@ TEST(Buffer, FreeAcceptsEmptyBuffersAndRejectsMalformedOnes) {
   };
   for (const Case& c : cases) {
     RustCallStatus failed{};
-    ffi_nerith_uniffi_rustbuffer_free(c.buffer, &failed);
-    const Outcome outcome = outcome_of(failed);
+    GetParam().free(c.buffer, &failed);
+    const Outcome outcome = outcome_of(GetParam(), failed);
     EXPECT_EQ(outcome.code, 2);
     EXPECT_EQ(outcome.message(), c.message);
   }
 }
 
 // A buffer of capacity 10 holding 4 known bytes.
-RustBuffer ten_with_four() {
+RustBuffer ten_with_four(const BufferFunctions& library) {
   RustCallStatus status{};
-  RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_alloc(10, &status);
+  RustBuffer buffer = library.alloc(10, &status);
   std::memcpy(buffer.data, "abcd", 4);
   buffer.len = 4;
   return buffer;
 }
 
-RustBuffer empty_alloc() {
+RustBuffer empty_alloc(const BufferFunctions& library) {
   RustCallStatus status{};
-  return ffi_nerith_uniffi_rustbuffer_alloc(0, &status);
+  return library.alloc(0, &status);
 }
 
-TEST(Buffer, ReserveGrowsByDoublingWithAMinimumOfEight) {
+TEST_P(Buffer, ReserveGrowsByDoublingWithAMinimumOfEight) {
   struct Case {
     std::uint64_t additional;
     std::uint64_t capacity;
   };
   for (const Case c : {Case{0, 10}, Case{6, 10}, Case{7, 20}, Case{30, 34}}) {
-    const RustBuffer before = ten_with_four();
+    const RustBuffer before = ten_with_four(GetParam());
     RustCallStatus status{};
-    const RustBuffer after = ffi_nerith_uniffi_rustbuffer_reserve(before, c.additional, &status);
+    const RustBuffer after = GetParam().reserve(before, c.additional, &status);
     EXPECT_EQ(status.code, 0);
     EXPECT_EQ(after.capacity, c.capacity) << "additional " << c.additional;
     EXPECT_EQ(after.len, 4u);
     if (c.capacity == 10) {
       EXPECT_EQ(after.data, before.data);
     }
-    EXPECT_EQ(take(after), bytes_of("abcd"));
+    EXPECT_EQ(take(GetParam(), after), bytes_of("abcd"));
   }
 
-  for (const RustBuffer empty : {RustBuffer{0, 0, nullptr}, empty_alloc()}) {
+  for (const RustBuffer empty : {RustBuffer{0, 0, nullptr}, empty_alloc(GetParam())}) {
     RustCallStatus status{};
-    const RustBuffer grown = ffi_nerith_uniffi_rustbuffer_reserve(empty, 1, &status);
+    const RustBuffer grown = GetParam().reserve(empty, 1, &status);
     EXPECT_EQ(status.code, 0);
     EXPECT_EQ(grown.capacity, 8u);
     EXPECT_EQ(grown.len, 0u);
-    take(grown);
+    take(GetParam(), grown);
   }
 }
 
-TEST(Buffer, ReserveRejectsMalformedBuffersAndOverflow) {
+TEST_P(Buffer, ReserveRejectsMalformedBuffersAndOverflow) {
   RustCallStatus status{};
-  ffi_nerith_uniffi_rustbuffer_reserve({0, 2, nullptr}, 1, &status);
-  Outcome outcome = outcome_of(status);
+  GetParam().reserve({0, 2, nullptr}, 1, &status);
+  Outcome outcome = outcome_of(GetParam(), status);
   EXPECT_EQ(outcome.code, 2);
   EXPECT_EQ(outcome.message(), "null RustBuffer had non-zero length");
 
@@ -169,9 +177,8 @@ TEST(Buffer, ReserveRejectsMalformedBuffersAndOverflow) {
        {std::numeric_limits<std::uint64_t>::max(), std::uint64_t{1} << 63}) {
     RustCallStatus overflow{};
     // The buffer is consumed even though it cannot grow.
-    EXPECT_TRUE(
-        is_zero(ffi_nerith_uniffi_rustbuffer_reserve(ten_with_four(), additional, &overflow)));
-    outcome = outcome_of(overflow);
+    EXPECT_TRUE(is_zero(GetParam().reserve(ten_with_four(GetParam()), additional, &overflow)));
+    outcome = outcome_of(GetParam(), overflow);
     EXPECT_EQ(outcome.code, 2);
     EXPECT_EQ(outcome.message(), "capacity overflow");
   }

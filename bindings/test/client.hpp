@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nerith_full_uniffi.h"
 #include "nerith_uniffi.h"
 
 namespace nerith::uniffi::testing {
@@ -28,12 +29,20 @@ inline std::string text_of(const Bytes& bytes) {
 // The buffer functions of one library, through which its arguments are
 // lent and its results taken back.
 struct BufferFunctions {
+  const char* crate;
+  RustBuffer (*alloc)(std::uint64_t, RustCallStatus*);
   RustBuffer (*from_bytes)(ForeignBytes, RustCallStatus*);
   void (*free)(RustBuffer, RustCallStatus*);
+  RustBuffer (*reserve)(RustBuffer, std::uint64_t, RustCallStatus*);
 };
 
-inline constexpr BufferFunctions kNerith{ffi_nerith_uniffi_rustbuffer_from_bytes,
-                                         ffi_nerith_uniffi_rustbuffer_free};
+inline constexpr BufferFunctions kNerith{
+    "nerith_uniffi", ffi_nerith_uniffi_rustbuffer_alloc, ffi_nerith_uniffi_rustbuffer_from_bytes,
+    ffi_nerith_uniffi_rustbuffer_free, ffi_nerith_uniffi_rustbuffer_reserve};
+inline constexpr BufferFunctions kFull{
+    "nerith_full_uniffi", ffi_nerith_full_uniffi_rustbuffer_alloc,
+    ffi_nerith_full_uniffi_rustbuffer_from_bytes, ffi_nerith_full_uniffi_rustbuffer_free,
+    ffi_nerith_full_uniffi_rustbuffer_reserve};
 
 // A buffer holding a copy of `bytes`, made by the library.
 inline RustBuffer lend(const BufferFunctions& library, const Bytes& bytes) {
@@ -71,12 +80,15 @@ struct Outcome {
   std::string message() const { return text_of(error); }
 };
 
-inline Outcome outcome_of(RustCallStatus& status) {
+inline Outcome outcome_of(const BufferFunctions& library, RustCallStatus& status) {
   if (status.code == 2) {
     // An unexpected failure's message fills its buffer exactly.
     EXPECT_EQ(status.error_buf.capacity, status.error_buf.len);
   }
-  return {status.code, take(status.error_buf)};
+  return {status.code, take(library, status.error_buf)};
+}
+inline Outcome outcome_of(RustCallStatus& status) {
+  return outcome_of(kNerith, status);
 }
 
 inline bool is_zero(const RustBuffer& buffer) {

@@ -21,8 +21,6 @@
 namespace nerith::uniffi::testing {
 namespace {
 
-constexpr BufferFunctions kFull{ffi_nerith_full_uniffi_rustbuffer_from_bytes,
-                                ffi_nerith_full_uniffi_rustbuffer_free};
 constexpr std::int64_t kMarch10th2024 = 1710028800;
 
 RustBuffer arg(std::string_view text) {
