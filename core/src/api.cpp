@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <new>
 #include <span>
 
 #include "nerith/coefficient.hpp"
@@ -207,7 +208,11 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
   // No limit on the number of days. The list is sized up front so that a range
   // too large for memory fails at once with std::bad_alloc.
   std::vector<ports::DayPrediction> days;
-  days.reserve(static_cast<std::size_t>((s1 - s0) / kDay + 1));
+  const auto count = static_cast<std::uint64_t>((s1 - s0) / kDay) + 1;
+  // On a 32-bit target the count may not fit size_t: it fails as it would
+  // on a 64-bit one, instead of reserving a wrapped-around size.
+  if (count > days.max_size()) throw std::bad_alloc();
+  days.reserve(static_cast<std::size_t>(count));
   for (std::int64_t s = s0; s <= s1; s += kDay) {
     auto day = predict_day(port_id, format_date(civil_from_days(s / kDay)));
     if (!day) return std::unexpected(std::move(day.error()));
