@@ -4,10 +4,10 @@
 // The exported calls through the shared library are in uniffi_bench.cpp.
 #include <benchmark/benchmark.h>
 
+#include "db.hpp"
+#include "harmonic/engine.hpp"
+#include "harmonic/extremes.hpp"
 #include "nerith/api.hpp"
-#include "nerith/db.hpp"
-#include "nerith/harmonic/engine.hpp"
-#include "nerith/harmonic/extremes.hpp"
 #include "nerith/ports/search.hpp"
 
 namespace {

@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "frame.hpp"
-#include "nerith/harmonic/engine.hpp"
-#include "nerith/harmonic/extremes.hpp"
 #include "nerith/ports.hpp"
 #include "nerith/ports/day_prediction.hpp"
 

@@ -2,7 +2,7 @@
 # nerith::db::embedded_<stem>_document(). Usage:
 #   cmake -DOUTPUT=file.cpp -DINPUTS="a.json|b.json" -P embed.cmake
 set(out "// Generated from the station documents; do not edit.\n")
-string(APPEND out "#include <string_view>\n\n#include \"nerith/db.hpp\"\n\nnamespace nerith::db {\nnamespace {\n")
+string(APPEND out "#include <string_view>\n\n#include \"db.hpp\"\n\nnamespace nerith::db {\nnamespace {\n")
 set(accessors "")
 string(REPLACE "|" ";" INPUTS "${INPUTS}")
 foreach(input IN LISTS INPUTS)

@@ -4,27 +4,23 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <new>
 #include <span>
 
-#include "nerith/coefficient.hpp"
-#include "nerith/harmonic/engine.hpp"
-#include "nerith/harmonic/extremes.hpp"
+#include "api/assembly.hpp"
+#include "coefficient.hpp"
+#include "harmonic/engine.hpp"
+#include "harmonic/extremes.hpp"
 #include "nerith/ports/search.hpp"
 
 namespace nerith::api {
 namespace {
 
+using assembly::fail;
 using harmonic::engine::AstronomicalArguments;
 using harmonic::engine::HeightSample;
 using harmonic::engine::NodalCorrections;
 
-constexpr std::int64_t kDay = 86400;
-constexpr std::uint32_t kGridStep = 600;
-
-std::unexpected<ApiError> fail(ApiError::Kind kind, std::string text) {
-  return std::unexpected(ApiError{kind, std::move(text)});
-}
+constexpr std::int64_t kDay = assembly::DAY;
 
 // 00:00:00 UTC of the day holding t: t minus the Euclidean remainder. In the
 // first day of the i64 range that midnight cannot be written; the next one
@@ -89,22 +85,21 @@ std::int64_t day_number(std::int32_t year, std::int32_t month, std::int32_t day)
   return a + b + c + day;
 }
 
-// The samples of compute_heights(start, end, 600, …) picked out of a coarse
-// scan of the same window. The day has 86400 s, a multiple of both steps, so
-// the scan holds every grid instant.
-std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
-                                         std::int64_t end) {
-  static_assert(kGridStep % harmonic::extremes::SCAN_STEP == 0);
-  std::vector<HeightSample> grid;
-  grid.reserve(static_cast<std::size_t>((end - start) / kGridStep + 1));
-  std::int64_t next = start;
-  for (const HeightSample& sample : coarse) {
-    if (sample.time != next || next > end) continue;
-    grid.push_back(sample);
-    next += kGridStep;
+// The built-in model: the registry's stations, the 13-constituent window,
+// coefficients against the built-in Brest.
+struct BuiltinModel {
+  using Station = ports::Port;
+
+  std::optional<ports::Port> find(std::string_view id) const { return ports::search::get_port(id); }
+  harmonic::extremes::Window curve(const ports::Port& port, std::int64_t start,
+                                   std::int64_t end) const {
+    return {start, end, port.constituents, port.mean_water_level};
   }
-  return grid;
-}
+  void grade(const ports::Port& port, std::vector<harmonic::extremes::Extreme>& extremes,
+             std::int64_t start, std::int64_t end) const {
+    coefficient::assign_coefficients(extremes, port.atlantic_coast, start, end);
+  }
+};
 
 }  // namespace
 
@@ -168,57 +163,30 @@ std::string format_date(const CivilDate& date) {
 
 std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_id,
                                                           std::string_view date) {
-  // The port is checked before the date.
-  const std::optional<ports::Port> port = ports::search::get_port(port_id);
-  if (!port) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
-  const auto bounds = day_bounds_utc(date);
-  if (!bounds) return fail(ApiError::Kind::InvalidDate, std::string(date));
-  const auto [start, end] = *bounds;
-
-  ports::DayPrediction day{std::string(port_id), std::string(date), {}, {}};
-  // The height grid and the extremes scan share one window: arguments at
-  // start, node at the middle. Every grid instant is also a coarse-scan
-  // instant, so the grid is read from the scan's samples.
-  const harmonic::extremes::Window window(start, end, port->constituents, port->mean_water_level);
-  std::vector<HeightSample> coarse;
-  coarse.reserve(static_cast<std::size_t>((end - start) / harmonic::extremes::SCAN_STEP + 3));
-  day.extremes = harmonic::extremes::find_extremes(window, &coarse);
-  day.heights = grid_from_scan(coarse, start, end);
-  coefficient::assign_coefficients(day.extremes, port->atlantic_coast, start, end);
-  return day;
+  return assembly::predict_day(BuiltinModel{}, port_id, date);
 }
 
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last) {
-  // Both dates are checked before the port.
-  const auto first_bounds = day_bounds_utc(first);
-  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
-  const auto last_bounds = day_bounds_utc(last);
-  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
-  const std::int64_t s0 = first_bounds->first;
-  const std::int64_t s1 = last_bounds->first;
-  if (s0 > s1) {
-    std::string text;
-    text.reserve(first.size() + 3 + last.size());
-    text.append(first).append(" > ").append(last);
-    return fail(ApiError::Kind::InvalidDate, std::move(text));
-  }
-
-  // No limit on the number of days. The list is sized up front so that a range
-  // too large for memory fails at once with std::bad_alloc.
-  std::vector<ports::DayPrediction> days;
-  const auto count = static_cast<std::uint64_t>((s1 - s0) / kDay) + 1;
-  // On a 32-bit target the count may not fit size_t: it fails as it would
-  // on a 64-bit one, instead of reserving a wrapped-around size.
-  if (count > days.max_size()) throw std::bad_alloc();
-  days.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t s = s0; s <= s1; s += kDay) {
-    auto day = predict_day(port_id, format_date(civil_from_days(s / kDay)));
-    if (!day) return std::unexpected(std::move(day.error()));
-    days.push_back(std::move(*day));
-  }
-  return days;
+  return assembly::predict_range(BuiltinModel{}, port_id, first, last);
 }
+
+namespace assembly {
+
+std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
+                                         std::int64_t end) {
+  std::vector<HeightSample> grid;
+  grid.reserve(static_cast<std::size_t>((end - start) / GRID_STEP + 1));
+  std::int64_t next = start;
+  for (const HeightSample& sample : coarse) {
+    if (sample.time != next || next > end) continue;
+    grid.push_back(sample);
+    next += GRID_STEP;
+  }
+  return grid;
+}
+
+}  // namespace assembly
 
 }  // namespace nerith::api

@@ -1,11 +1,11 @@
-#include "nerith/coefficient.hpp"
+#include "coefficient.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
 
-#include "nerith/db.hpp"
+#include "db.hpp"
 
 namespace nerith::coefficient {
 namespace {
@@ -22,7 +22,7 @@ std::uint64_t distance(std::int64_t a, std::int64_t b) {
 }
 
 // Reference high water nearest to t; on a tie the earlier one in `ref`.
-const Extreme* nearest_high(const std::vector<Extreme>& ref, std::int64_t t) {
+const Extreme* nearest_high(std::span<const Extreme> ref, std::int64_t t) {
   const Extreme* best = nullptr;
   for (const Extreme& r : ref) {
     if (r.is_high && (best == nullptr || distance(r.time, t) < distance(best->time, t))) best = &r;
@@ -31,7 +31,7 @@ const Extreme* nearest_high(const std::vector<Extreme>& ref, std::int64_t t) {
 }
 
 // The latest reference low water strictly before t.
-const Extreme* low_before(const std::vector<Extreme>& ref, std::int64_t t) {
+const Extreme* low_before(std::span<const Extreme> ref, std::int64_t t) {
   const Extreme* best = nullptr;
   for (const Extreme& r : ref) {
     if (!r.is_high && r.time < t && (best == nullptr || r.time > best->time)) best = &r;
@@ -67,13 +67,20 @@ void assign_coefficients(std::vector<Extreme>& extremes, bool atlantic_coast, st
   if (std::none_of(extremes.begin(), extremes.end(), [](const Extreme& e) { return e.is_high; })) {
     return;
   }
-  // The window opens 7 hours early so that an early high water still finds
-  // the reference low water of the evening before.
-  const std::int64_t ref_start = start < std::numeric_limits<std::int64_t>::min() + REFERENCE_LEAD
-                                     ? std::numeric_limits<std::int64_t>::min()
-                                     : start - REFERENCE_LEAD;
   const std::vector<Extreme> ref = harmonic::extremes::find_extremes(
-      ref_start, end, reference->constituents, reference->mean_water_level);
+      reference_start(start), end, reference->constituents, reference->mean_water_level);
+  grade(extremes, ref);
+}
+
+// The window opens 7 hours early so that an early high water still finds the
+// reference low water of the evening before.
+std::int64_t reference_start(std::int64_t start) {
+  return start < std::numeric_limits<std::int64_t>::min() + REFERENCE_LEAD
+             ? std::numeric_limits<std::int64_t>::min()
+             : start - REFERENCE_LEAD;
+}
+
+void grade(std::vector<Extreme>& extremes, std::span<const Extreme> ref) {
   for (Extreme& e : extremes) {
     if (!e.is_high) continue;
     const Extreme* high = nearest_high(ref, e.time);

@@ -1,4 +1,4 @@
-#include "nerith/corrections.hpp"
+#include "corrections.hpp"
 
 #include <algorithm>
 #include <cmath>

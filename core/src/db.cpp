@@ -1,10 +1,10 @@
-#include "nerith/db.hpp"
+#include "db.hpp"
 
 #include <stdexcept>
 
+#include "corrections.hpp"
 #include "lazy.hpp"
-#include "nerith/corrections.hpp"
-#include "nerith/reference.hpp"
+#include "reference.hpp"
 
 namespace nerith::db {
 

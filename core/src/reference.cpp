@@ -1,4 +1,4 @@
-#include "nerith/reference.hpp"
+#include "reference.hpp"
 
 #include "strict_json.hpp"
 

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "builtin_port.hpp"
-#include "nerith/db.hpp"
-#include "nerith/harmonic/engine.hpp"
+#include "db.hpp"
+#include "harmonic/engine.hpp"
 #include "nerith/ports/search.hpp"
 
 namespace {

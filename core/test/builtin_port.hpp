@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "nerith/db.hpp"
+#include "db.hpp"
 
 namespace nerith::testing {
 

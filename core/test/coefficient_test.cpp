@@ -1,4 +1,4 @@
-#include "nerith/coefficient.hpp"
+#include "coefficient.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "builtin_port.hpp"
-#include "nerith/db.hpp"
+#include "db.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Calibration corrections: strict reading of the document and the in-place
 // arithmetic of apply().
-#include "nerith/corrections.hpp"
+#include "corrections.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The built-in station table: its contents, the fatal faults of its build,
 // and its one-time, poisonable construction.
-#include "nerith/db.hpp"
+#include "db.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "corrections.hpp"
 #include "lazy.hpp"
-#include "nerith/corrections.hpp"
-#include "nerith/reference.hpp"
+#include "reference.hpp"
 
 namespace {
 

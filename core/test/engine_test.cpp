@@ -2,7 +2,7 @@
 // in Python (IEEE doubles, no fused multiply-add, the same libm) following
 // the engine's order of operations; a reordered sum or product in the C++
 // changes their last bits.
-#include "nerith/harmonic/engine.hpp"
+#include "harmonic/engine.hpp"
 
 #include <gtest/gtest.h>
 

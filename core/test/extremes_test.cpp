@@ -1,4 +1,4 @@
-#include "nerith/harmonic/extremes.hpp"
+#include "harmonic/extremes.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "builtin_port.hpp"
-#include "nerith/db.hpp"
-#include "nerith/harmonic/engine.hpp"
+#include "db.hpp"
+#include "harmonic/engine.hpp"
 
 namespace {
 

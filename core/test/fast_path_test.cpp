@@ -15,11 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "coefficient.hpp"
+#include "db.hpp"
+#include "harmonic/engine.hpp"
+#include "harmonic/extremes.hpp"
 #include "nerith/api.hpp"
-#include "nerith/coefficient.hpp"
-#include "nerith/db.hpp"
-#include "nerith/harmonic/engine.hpp"
-#include "nerith/harmonic/extremes.hpp"
 
 namespace {
 

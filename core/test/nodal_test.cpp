@@ -2,7 +2,7 @@
 // results of the formulas' own sequence of double operations and are
 // compared with ==; they were computed independently in Python, whose
 // floats are IEEE doubles and which never fuses a multiply and an add.
-#include "nerith/astronomical/nodal.hpp"
+#include "astronomical/nodal.hpp"
 
 #include <gtest/gtest.h>
 

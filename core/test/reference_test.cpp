@@ -1,6 +1,6 @@
 // Strict reading of the reference document: each case is a small document
 // that differs from a sound one in one place.
-#include "nerith/reference.hpp"
+#include "reference.hpp"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "nerith/db.hpp"
+#include "db.hpp"
 #include "ports/search_testing.hpp"
 
 // The custom list is shared by the whole process and never cleared, so every

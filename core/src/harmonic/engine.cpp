@@ -1,4 +1,4 @@
-#include "nerith/harmonic/engine.hpp"
+#include "harmonic/engine.hpp"
 
 #include <cmath>
 #include <numeric>
@@ -6,80 +6,9 @@
 namespace nerith::harmonic::engine {
 namespace {
 
-using astronomical::nodal::normalize_degrees;
-
 constexpr double kPi = 3.141592653589793;
 
-// Mean lunar time τ = (gmst − s) + 180, reduced; every V0 is built on it.
-double tau(const AstronomicalArguments& a) {
-  return normalize_degrees((a.gmst - a.s) + 180.0);
-}
-
-double v0_m2(const AstronomicalArguments& a) {
-  return normalize_degrees(2.0 * tau(a));
-}
-double v0_s2(const AstronomicalArguments& a) {
-  return normalize_degrees(2.0 * tau(a) + 2.0 * a.s - 2.0 * a.h);
-}
-double v0_n2(const AstronomicalArguments& a) {
-  return normalize_degrees(2.0 * tau(a) - a.s + a.p);
-}
-double v0_k2(const AstronomicalArguments& a) {
-  return normalize_degrees(2.0 * tau(a) + 2.0 * a.s);
-}
-double v0_k1(const AstronomicalArguments& a) {
-  return normalize_degrees(tau(a) + a.s);
-}
-double v0_o1(const AstronomicalArguments& a) {
-  return normalize_degrees(tau(a) - a.s);
-}
-double v0_p1(const AstronomicalArguments& a) {
-  return normalize_degrees(tau(a) + a.s - 2.0 * a.h);
-}
-double v0_q1(const AstronomicalArguments& a) {
-  return normalize_degrees(tau(a) - 2.0 * a.s + a.p);
-}
-double v0_m4(const AstronomicalArguments& a) {
-  return normalize_degrees(4.0 * tau(a));
-}
-double v0_ms4(const AstronomicalArguments& a) {
-  return normalize_degrees(4.0 * tau(a) + 2.0 * a.s - 2.0 * a.h);
-}
-double v0_mn4(const AstronomicalArguments& a) {
-  return normalize_degrees(4.0 * tau(a) - a.s + a.p);
-}
-double v0_m6(const AstronomicalArguments& a) {
-  return normalize_degrees(6.0 * tau(a));
-}
-double v0_2ms6(const AstronomicalArguments& a) {
-  return normalize_degrees(6.0 * tau(a) + 2.0 * a.s - 2.0 * a.h);
-}
-
 }  // namespace
-
-// Speeds are the tabled values (°/h), not recomputed from Doodson numbers.
-const std::array<ConstituentDef, 13> CONSTITUENTS = {{
-    {"M2", v0_m2, 28.9841042},
-    {"S2", v0_s2, 30.0},
-    {"N2", v0_n2, 28.4397295},
-    {"K2", v0_k2, 30.0821373},
-    {"K1", v0_k1, 15.0410686},
-    {"O1", v0_o1, 13.9430356},
-    {"P1", v0_p1, 14.9589314},
-    {"Q1", v0_q1, 13.3986609},
-    {"M4", v0_m4, 57.9682084},
-    {"MS4", v0_ms4, 58.9841042},
-    {"MN4", v0_mn4, 57.4238337},
-    {"M6", v0_m6, 86.9523127},
-    {"2MS6", v0_2ms6, 87.9682084},
-}};
-
-const ConstituentDef* find_constituent(std::string_view name) {
-  for (const ConstituentDef& def : CONSTITUENTS) {
-    if (def.name == name) return &def;
-  }
-  return nullptr;
-}
 
 // h(t) = Z0 + Σ f·A·cos(u + (V0 + ω·Δh) − g), Δh in hours since t_ref.
 double height_with_nodal(std::int64_t t, std::int64_t t_ref,
@@ -92,8 +21,9 @@ double height_with_nodal(std::int64_t t, std::int64_t t_ref,
     const ConstituentDef* def = find_constituent(c.name);
     if (def == nullptr) continue;
     const double v0 = def->equilibrium_argument(astro);
-    const double phase = nodal.u(c.name) + (v0 + def->speed * hours) - c.phase_lag;
-    sum += std::cos((phase * kPi) / 180.0) * (nodal.f(c.name) * c.amplitude);
+    const auto [f, u] = nodal.factor(def->nodal_group);
+    const double phase = u + (v0 + def->speed * hours) - c.phase_lag;
+    sum += std::cos((phase * kPi) / 180.0) * (f * c.amplitude);
   }
   return mean_level + sum;
 }
@@ -107,8 +37,9 @@ WindowTerms::WindowTerms(std::int64_t t_ref, const AstronomicalArguments& astro,
   for (const ports::HarmonicConstituent& c : constituents) {
     const ConstituentDef* def = find_constituent(c.name);
     if (def == nullptr) continue;
-    terms_.push_back({def->speed, def->equilibrium_argument(astro), nodal.u(c.name), c.phase_lag,
-                      nodal.f(c.name) * c.amplitude});
+    const auto [f, u] = nodal.factor(def->nodal_group);
+    terms_.push_back(
+        {def->speed, def->equilibrium_argument(astro), u, c.phase_lag, f * c.amplitude});
   }
 }
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
-#include "nerith/harmonic/extremes.hpp"
+#include "harmonic/extremes.hpp"
 
 namespace nerith::coefficient {
 
@@ -24,5 +25,13 @@ std::uint8_t coefficient_from_range(double range);
 // `atlantic_coast` is false.
 void assign_coefficients(std::vector<harmonic::extremes::Extreme>& extremes, bool atlantic_coast,
                          std::int64_t start, std::int64_t end);
+
+// The pieces another model grades with, against its own reference curve:
+// the reference window is [reference_start(start), end), and each high water
+// takes the range of the nearest reference high water above the reference
+// low water before it.
+std::int64_t reference_start(std::int64_t start);
+void grade(std::vector<harmonic::extremes::Extreme>& extremes,
+           std::span<const harmonic::extremes::Extreme> reference);
 
 }  // namespace nerith::coefficient

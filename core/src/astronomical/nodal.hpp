@@ -30,12 +30,33 @@ struct AstronomicalArguments {
   static AstronomicalArguments at(std::int64_t t);
 };
 
+// The basic nodal modulations. Each constituent names its group in the
+// constituent table (harmonic/constituents.hpp).
+enum class NodalGroup : std::uint8_t {
+  None,       // no modulation: f = 1, u = 0
+  M2,         // X = 1 − 0.03731·cos N, Y = −0.03731·sin N
+  K1,         // X = 1 + 0.1158·cos N,  Y = −0.1158·sin N
+  O1,         // X = 1 − 0.1885·cos N,  Y = 0.1885·sin N
+  K2,         // X = 1 + 0.2852·cos N,  Y = −0.2852·sin N
+  M2Squared,  // f = f_M2², u = 2·u_M2
+  M2Cubed,    // f = f_M2³, u = 3·u_M2
+};
+
+// Amplitude factor (dimensionless) and phase correction (degrees) of one
+// group: f·e^(iu) = X + iY.
+struct NodalFactor {
+  double f;
+  double u;
+};
+
 // The longitude of the Moon's ascending node, from which each constituent's
 // nodal amplitude factor f and phase correction u follow.
 struct NodalCorrections {
   double node_longitude = 0.0;  // degrees, [0, 360)
 
   static NodalCorrections at(std::int64_t t);
+
+  NodalFactor factor(NodalGroup group) const;
 
   // Amplitude factor (dimensionless); 1 for a name without nodal modulation.
   double f(std::string_view name) const;

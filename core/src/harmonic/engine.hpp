@@ -2,41 +2,24 @@
 // constituent, each scaled and shifted by its nodal corrections.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
-#include "nerith/astronomical/nodal.hpp"
+#include "astronomical/nodal.hpp"
+#include "harmonic/constituents.hpp"
 #include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
 
 namespace nerith::harmonic::engine {
 
 using astronomical::nodal::AstronomicalArguments;
 using astronomical::nodal::NodalCorrections;
 
-// One point of a height curve: Unix seconds, metres.
-struct HeightSample {
-  std::int64_t time = 0;
-  double height = 0.0;
-
-  friend bool operator==(const HeightSample&, const HeightSample&) = default;
-};
-
-// A supported constituent: its equilibrium argument V0 (degrees, from the
-// astronomical arguments) and its angular speed in degrees per mean solar hour.
-struct ConstituentDef {
-  std::string_view name;
-  double (*equilibrium_argument)(const AstronomicalArguments&);
-  double speed;
-};
-
-// The 13 supported constituents, M2 first.
-extern const std::array<ConstituentDef, 13> CONSTITUENTS;
-
-// The table row with exactly this name, or nullptr.
-const ConstituentDef* find_constituent(std::string_view name);
+using constituents::ConstituentDef;
+using constituents::CONSTITUENTS;
+using constituents::find_constituent;
 
 // Height in metres at t. `astro` must be AstronomicalArguments::at(t_ref);
 // `nodal` may be taken at any instant the caller chooses. Constituents whose

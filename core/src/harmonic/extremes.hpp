@@ -1,0 +1,174 @@
+// High and low waters of one station inside a time window.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <concepts>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "harmonic/engine.hpp"
+#include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
+
+namespace nerith::harmonic::extremes {
+
+// Spacing of the coarse scan, in seconds.
+inline constexpr std::int64_t SCAN_STEP = 300;
+
+// Everything the heights of one window are evaluated against: the
+// astronomical arguments at its start (also the reference instant) and the
+// node longitude at its middle, start + (end − start) / 2, with the port's
+// terms prepared against them.
+class Window {
+ public:
+  Window(std::int64_t start, std::int64_t end,
+         std::span<const ports::HarmonicConstituent> constituents, double mean_level);
+
+  std::int64_t start() const { return start_; }
+  std::int64_t end() const { return end_; }
+
+  // Height in metres at t; defined for every t.
+  double height(std::int64_t t) const;
+
+ private:
+  std::int64_t start_;
+  std::int64_t end_;
+  engine::WindowTerms terms_;
+};
+
+// A height curve over one window, as the extremes finder reads it: the
+// window's bounds and the height in metres at any instant. Another model
+// plugs in by giving its own curve type these three members (Window is the
+// built-in one); find_extremes and the day assembly then work on it unchanged.
+template <class C>
+concept Curve = requires(const C& curve, std::int64_t t) {
+  { curve.start() } -> std::same_as<std::int64_t>;
+  { curve.end() } -> std::same_as<std::int64_t>;
+  { curve.height(t) } -> std::same_as<double>;
+};
+
+// Turning points of the predicted curve in the half-open window [start, end):
+// a 300 s coarse scan, bisection on the sign of the slope down to 30 s, a
+// stable sort by time, then thinning to at least 1800 s between entries.
+// Empty when end <= start.
+std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,
+                                   std::span<const ports::HarmonicConstituent> constituents,
+                                   double mean_level);
+
+// The same search on a prepared curve. When `coarse` is given, every coarse
+// sample the scan evaluates is appended to it in time order: start − 300,
+// start, start + 300, … up to 300 s past the last scanned instant <= end.
+template <Curve C>
+std::vector<Extreme> find_extremes(const C& curve,
+                                   std::vector<engine::HeightSample>* coarse = nullptr);
+
+// Drops, from a list sorted by time, every entry less than 1800 s after an
+// entry kept before it; high and low waters alike.
+void thin_extremes(std::vector<Extreme>& sorted);
+
+namespace detail {
+
+inline constexpr std::int64_t kSlopeProbe = 60;  // the slope at m is the sign of H(m + 60) − H(m)
+inline constexpr std::int64_t kBracketStop = 30;  // bisection ends at a bracket this wide or less
+
+// t + d, saturated to the i64 range; exact for every instant a real window reaches.
+std::int64_t offset(std::int64_t t, std::int64_t d);
+
+// (a + b) / 2 truncated toward zero, as if the sum could not overflow.
+std::int64_t half_sum(std::int64_t a, std::int64_t b);
+
+// Stable sort by time of entries that come nearly in order.
+void sort_by_time(std::vector<Extreme>& list);
+
+// Heights already known around one candidate: its three coarse samples and
+// every instant the bisection has evaluated. H is pure within a window, so an
+// instant met again is read back instead of evaluated again (the first
+// midpoint is always the candidate itself).
+template <Curve C>
+class Probes {
+ public:
+  explicit Probes(const C& curve) : curve_(curve) {}
+
+  void add(std::int64_t t, double h) {
+    if (count_ < known_.size()) known_[count_++] = {t, h};
+  }
+
+  double at(std::int64_t t) {
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (known_[i].time == t) return known_[i].height;
+    }
+    const double h = curve_.height(t);
+    add(t, h);
+    return h;
+  }
+
+ private:
+  const C& curve_;
+  // 3 coarse samples, 2 per halving (at most 5), 1 at the refined instant.
+  std::array<engine::HeightSample, 16> known_{};
+  std::size_t count_ = 0;
+};
+
+}  // namespace detail
+
+template <Curve C>
+std::vector<Extreme> find_extremes(const C& curve, std::vector<engine::HeightSample>* coarse) {
+  using detail::offset;
+  const std::int64_t start = curve.start();
+  const std::int64_t end = curve.end();
+  std::vector<Extreme> found;
+  if (end < start) return found;
+  // About one turning point every 3 hours, and a little room for double tides.
+  const std::uint64_t span = static_cast<std::uint64_t>(end) - static_cast<std::uint64_t>(start);
+  found.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(span / 10800 + 4, 64)));
+  auto sample = [&](std::int64_t t) {
+    const double h = curve.height(t);
+    if (coarse != nullptr) coarse->push_back({t, h});
+    return h;
+  };
+
+  // Coarse scan over u = start, start + 300, … <= end. Each instant is
+  // evaluated once: a step takes its neighbours' samples over.
+  std::int64_t u = start;
+  double h1 = sample(offset(u, -SCAN_STEP));
+  double h2 = sample(u);
+  double h3 = sample(offset(u, SCAN_STEP));
+  while (true) {
+    // Strict comparisons: a flat top or bottom, or a NaN, is no candidate.
+    const bool high = h1 < h2 && h2 > h3;
+    const bool low = h1 > h2 && h3 > h2;
+    if (high || low) {
+      std::int64_t lo = offset(u, -SCAN_STEP);
+      std::int64_t hi = offset(u, SCAN_STEP);
+      detail::Probes<C> probes(curve);
+      probes.add(lo, h1);
+      probes.add(u, h2);
+      probes.add(hi, h3);
+      const bool rising0 = h1 < h2;
+      do {
+        const std::int64_t m = detail::half_sum(lo, hi);
+        const bool rising = probes.at(m) < probes.at(offset(m, detail::kSlopeProbe));
+        (rising == rising0 ? lo : hi) = m;
+      } while (hi - lo > detail::kBracketStop);
+      const std::int64_t tx = detail::half_sum(lo, hi);
+      if (start <= tx && tx < end) found.push_back({tx, probes.at(tx), h2 > h1, std::nullopt});
+    }
+    if (static_cast<std::uint64_t>(end) - static_cast<std::uint64_t>(u) <
+        static_cast<std::uint64_t>(SCAN_STEP)) {
+      break;  // u <= end: the unsigned difference is exact
+    }
+    u += SCAN_STEP;
+    h1 = h2;
+    h2 = h3;
+    h3 = sample(offset(u, SCAN_STEP));
+  }
+
+  detail::sort_by_time(found);
+  thin_extremes(found);
+  return found;
+}
+
+}  // namespace nerith::harmonic::extremes
