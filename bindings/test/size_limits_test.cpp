@@ -105,11 +105,11 @@ TEST(SizeLimits, ForeignBytesOfTheMostNegativeLengthAreRefused) {
   }
 }
 
+#if SIZE_MAX <= UINT32_MAX
 // Every writable year: 784 billion days, more than a 32-bit size_t counts.
-// The list cannot be sized, so the call fails at once. (A 64-bit target would
-// rely on the system refusing 88 TB, so it is left out there.)
+// The list cannot be sized, so the call fails at once. (A 64-bit target
+// would rely on the system refusing 88 TB, so the case is 32-bit only.)
 TEST(SizeLimits, ARangeTooLongToCountFailsAtOnce) {
-  if (std::numeric_limits<std::size_t>::max() > k2To32) GTEST_SKIP() << "64-bit size_t";
   RustCallStatus status{};
   EXPECT_TRUE(is_zero(uniffi_nerith_uniffi_fn_func_predict_range(
       lend("FR-BREST"), lend("1-01-01"), lend("2147483647-12-31"), &status)));
@@ -117,6 +117,7 @@ TEST(SizeLimits, ARangeTooLongToCountFailsAtOnce) {
   EXPECT_EQ(outcome.code, 2);
   EXPECT_EQ(outcome.message(), "std::bad_alloc");
 }
+#endif
 
 }  // namespace
 }  // namespace nerith::uniffi::testing
