@@ -39,6 +39,11 @@ if(DEFINED ARCHIVE)
        AND NOT CMAKE_MATCH_3 STREQUAL "UND")
       set(type ${CMAKE_MATCH_1})
       set(name ${CMAKE_MATCH_4})
+      # AddressSanitizer adds an ODR indicator (__odr_asan.<name>) beside each
+      # exported variable; the version script hides them from the shared library.
+      if(name MATCHES "^__odr_asan")
+        continue()
+      endif()
       list(APPEND actual ${name})
       if(name MATCHES "^UNIFFI_META_" AND NOT type STREQUAL "OBJECT")
         message(SEND_ERROR "${name} is a ${type}, not data (OBJECT)")
