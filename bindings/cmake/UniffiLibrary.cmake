@@ -1,17 +1,18 @@
 # One UniFFI contract-26 library of nerith per crate, from its interface
-# definition and its own sources over the shared frame:
+# definition, its list of exported names and its own sources over the shared
+# frame:
 #
-#   nerith_uniffi_library(<crate> UDL <file.udl> EXPORT_NAME <name>
-#                         SOURCES <src>... LINK <target>...)
+#   nerith_uniffi_library(<crate> UDL <file.udl> EXPORTS <list.txt>
+#                         EXPORT_NAME <name> SOURCES <src>... LINK <target>...)
 #
 # gives <crate>_objects (the crate's own objects, for tests that look inside),
-# the shared lib<crate>.so (nerith::<name>), its static twin <crate>_static
-# (nerith::<name>_static) and <crate>.map / <crate>.exp, the GNU and Apple
-# lists of exported names. The names are the generator's for that crate: one
-# fn_func and one checksum_func per function of the definition's namespace,
-# the contract version, four buffer functions, 52 future entry points and the
-# two metadata blobs. Appends <crate> to NERITH_UNIFFI_CRATES and sets
-# <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS.
+# the shared lib<crate>.so (nerith::<name>) exporting exactly the list's names
+# (cmake/exports.cmake), and its static twin <crate>_static
+# (nerith::<name>_static). Appends <crate> to NERITH_UNIFFI_CRATES and sets
+# <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which
+# check the exports against nerith_uniffi_exported_names: the generator's
+# names for the crate and the definition's functions.
+include(${CMAKE_CURRENT_LIST_DIR}/exports.cmake)
 
 # The namespace of an interface definition and the functions it declares.
 function(nerith_uniffi_read_udl udl out_namespace out_functions)
@@ -51,26 +52,16 @@ function(nerith_uniffi_exported_names crate namespace functions out)
 endfunction()
 
 function(nerith_uniffi_library crate)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "UDL;EXPORT_NAME" "SOURCES;LINK")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "UDL;EXPORTS;EXPORT_NAME" "SOURCES;LINK")
   nerith_uniffi_read_udl(${arg_UDL} namespace functions)
-  nerith_uniffi_exported_names(${crate} ${namespace} "${functions}" names)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${arg_UDL})
   # For the tests: the crate, its definition, its namespace and functions.
   set(NERITH_UNIFFI_CRATES ${NERITH_UNIFFI_CRATES} ${crate} PARENT_SCOPE)
   set(${crate}_UDL ${CMAKE_CURRENT_SOURCE_DIR}/${arg_UDL} PARENT_SCOPE)
   set(${crate}_NAMESPACE ${namespace} PARENT_SCOPE)
   set(${crate}_FUNCTIONS ${functions} PARENT_SCOPE)
-
-  # The two lists of exported names: a GNU version script, and the Apple
-  # linker's -exported_symbols_list (C names take a leading underscore there).
-  list(LENGTH names count)
-  list(JOIN names ";\n    " gnu)
-  set(map ${CMAKE_CURRENT_BINARY_DIR}/${crate}.map)
-  file(CONFIGURE OUTPUT ${map} CONTENT
-    "/* The dynamic symbol table of lib${crate}: the ${count} symbols of the\n   UniFFI contract and nothing else. */\n{\n  global:\n    ${gnu};\n  local:\n    *;\n};\n")
-  list(TRANSFORM names PREPEND _ OUTPUT_VARIABLE apple)
-  list(JOIN apple "\n" apple)
-  file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${crate}.exp CONTENT "${apple}\n")
+  nerith_uniffi_exports(${crate} ${CMAKE_CURRENT_SOURCE_DIR}/${arg_EXPORTS} version_script
+                        apple_exports)
 
   # The crate's own sources and its copy of the common entry points, named
   # for the crate.
@@ -82,23 +73,30 @@ function(nerith_uniffi_library crate)
 
   add_library(${crate} SHARED $<TARGET_OBJECTS:${crate}_objects>)
   add_library(nerith::${arg_EXPORT_NAME} ALIAS ${crate})
-  set_target_properties(${crate} PROPERTIES EXPORT_NAME ${arg_EXPORT_NAME} LINK_DEPENDS ${map})
+  set_target_properties(${crate} PROPERTIES EXPORT_NAME ${arg_EXPORT_NAME})
   target_include_directories(${crate} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${crate} PRIVATE nerith_uniffi_frame ${arg_LINK})
   # Exactly the contract's symbols leave the library; the core and any static
   # archive stay inside it.
-  target_link_options(${crate} PRIVATE -Wl,--version-script=${map} -Wl,--exclude-libs,ALL)
-  if(NERITH_SANITIZER STREQUAL "")
+  if(APPLE)
+    set_target_properties(${crate} PROPERTIES LINK_DEPENDS ${apple_exports})
+    target_link_options(${crate} PRIVATE -Wl,-exported_symbols_list,${apple_exports})
+  else()
+    set_target_properties(${crate} PROPERTIES LINK_DEPENDS ${version_script})
+    target_link_options(${crate} PRIVATE
+      -Wl,--version-script=${version_script} -Wl,--exclude-libs,ALL)
+  endif()
+  if(NERITH_SANITIZER STREQUAL "" AND NOT APPLE)
     # The C++ runtime is linked in privately, so the library loads into any
     # host whatever its own C++ runtime. Sanitizer builds keep the runtime
     # shared: the sanitizer's interceptors live in the host process.
     target_link_options(${crate} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
   endif()
 
-  # The static twin, for hosts that link everything into one executable
-  # (iOS apps): the crate's and the frame's objects in one archive, the core
-  # libraries beside it.
+  # The same objects as an archive, for apps that link statically (iOS): the
+  # same C functions, the internals (the frame's too) as hidden as in the
+  # shared library. The app links the core archives with it.
   add_library(${crate}_static STATIC
     $<TARGET_OBJECTS:${crate}_objects> $<TARGET_OBJECTS:nerith_uniffi_frame>)
   add_library(nerith::${arg_EXPORT_NAME}_static ALIAS ${crate}_static)
@@ -106,5 +104,5 @@ function(nerith_uniffi_library crate)
     EXPORT_NAME ${arg_EXPORT_NAME}_static OUTPUT_NAME ${crate})
   target_include_directories(${crate}_static PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_link_libraries(${crate}_static PUBLIC ${arg_LINK})
+  target_link_libraries(${crate}_static PRIVATE ${arg_LINK})
 endfunction()

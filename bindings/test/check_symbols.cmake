@@ -1,10 +1,15 @@
-# Compares the dynamic symbol table of a UniFFI library with the symbols the
-# generated bindings look up for its crate, and nothing more. Usage:
-#   cmake -DNM=nm -DLIBRARY=lib.so -DCRATE=nerith_uniffi -DNAMESPACE=nerith
-#         -DFUNCTIONS=add_custom_port|get_port|... -DCOUNT=73 -P this
+# Compares what a UniFFI library of nerith exports with the names the
+# generated bindings look up for its crate, derived here from the crate, the
+# namespace and the functions of its interface definition, apart from the
+# library's list of exports (src/exports.txt, src/full/exports.txt):
+#   cmake -DNM=nm -DLIBRARY=lib<crate>.so <names> -P this
+#     the shared library's dynamic symbol table;
+#   cmake -DREADELF=readelf -DARCHIVE=lib<crate>.a <names> -P this
+#     the archive's definitions of default visibility, which are what an app
+#     that links it statically can see;
+# <names>: -DCRATE=nerith_uniffi -DNAMESPACE=nerith
+#          -DFUNCTIONS=add_custom_port|get_port|... -DCOUNT=73
 string(REPLACE "|" ";" functions "${FUNCTIONS}")
-# The same list the library's version script is written from: this test
-# catches a name the library does not define, or one more than the list.
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/UniffiLibrary.cmake)
 nerith_uniffi_exported_names(${CRATE} ${NAMESPACE} "${functions}" expected)
 list(SORT expected)
@@ -13,26 +18,53 @@ if(NOT expected_count EQUAL COUNT)
   message(FATAL_ERROR "the expected list has ${expected_count} symbols, not ${COUNT}")
 endif()
 
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
-  OUTPUT_VARIABLE table RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "${NM} could not read ${LIBRARY}")
-endif()
-string(REPLACE "\n" ";" lines "${table}")
 set(actual "")
-foreach(line IN LISTS lines)
-  # "<address> <kind> <name>"; the two blobs must be read-only data.
-  if(line MATCHES "^[0-9a-f]+ ([A-Za-z]) (.+)$")
-    set(kind ${CMAKE_MATCH_1})
-    set(name ${CMAKE_MATCH_2})
-    list(APPEND actual ${name})
-    if(name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "R")
-      message(SEND_ERROR "${name} is of kind ${kind}, not read-only data (R)")
-    elseif(NOT name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "T")
-      message(SEND_ERROR "${name} is of kind ${kind}, not a function (T)")
-    endif()
+if(DEFINED ARCHIVE)
+  execute_process(COMMAND ${READELF} -sW ${ARCHIVE} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${READELF} could not read ${ARCHIVE}")
   endif()
-endforeach()
+  string(REPLACE "\n" ";" lines "${table}")
+  foreach(line IN LISTS lines)
+    # "Num: Value Size Type Bind Vis Ndx Name"; the two blobs must be data.
+    if(line MATCHES "^ *[0-9]+: [0-9a-f]+ +[0-9]+ ([A-Z]+) +(GLOBAL|WEAK) +DEFAULT +([A-Z0-9]+) (.+)$"
+       AND NOT CMAKE_MATCH_3 STREQUAL "UND")
+      set(type ${CMAKE_MATCH_1})
+      set(name ${CMAKE_MATCH_4})
+      # AddressSanitizer adds an ODR indicator (__odr_asan.<name>) beside each
+      # exported variable; the version script hides them from the shared library.
+      if(name MATCHES "^__odr_asan")
+        continue()
+      endif()
+      list(APPEND actual ${name})
+      if(name MATCHES "^UNIFFI_META_" AND NOT type STREQUAL "OBJECT")
+        message(SEND_ERROR "${name} is a ${type}, not data (OBJECT)")
+      elseif(NOT name MATCHES "^UNIFFI_META_" AND NOT type STREQUAL "FUNC")
+        message(SEND_ERROR "${name} is a ${type}, not a function (FUNC)")
+      endif()
+    endif()
+  endforeach()
+else()
+  execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+    OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${NM} could not read ${LIBRARY}")
+  endif()
+  string(REPLACE "\n" ";" lines "${table}")
+  foreach(line IN LISTS lines)
+    # "<address> <kind> <name>"; the two blobs must be read-only data.
+    if(line MATCHES "^[0-9a-f]+ ([A-Za-z]) (.+)$")
+      set(kind ${CMAKE_MATCH_1})
+      set(name ${CMAKE_MATCH_2})
+      list(APPEND actual ${name})
+      if(name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "R")
+        message(SEND_ERROR "${name} is of kind ${kind}, not read-only data (R)")
+      elseif(NOT name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "T")
+        message(SEND_ERROR "${name} is of kind ${kind}, not a function (T)")
+      endif()
+    endif()
+  endforeach()
+endif()
 list(SORT actual)
 
 set(missing ${expected})

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <expected>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -93,7 +94,11 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(const M
   // No limit on the number of days. The list is sized up front so that a range
   // too large for memory fails at once with std::bad_alloc.
   std::vector<ports::DayPrediction> days;
-  days.reserve(static_cast<std::size_t>((s1 - s0) / DAY + 1));
+  const auto count = static_cast<std::uint64_t>((s1 - s0) / DAY) + 1;
+  // On a 32-bit target the count may not fit size_t: it fails as it would
+  // on a 64-bit one, instead of reserving a wrapped-around size.
+  if (count > days.max_size()) throw std::bad_alloc();
+  days.reserve(static_cast<std::size_t>(count));
   for (std::int64_t s = s0; s <= s1; s += DAY) {
     auto day = predict_day(model, port_id, format_date(civil_from_days(s / DAY)));
     if (!day) return std::unexpected(std::move(day.error()));
