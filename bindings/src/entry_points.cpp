@@ -1,5 +1,7 @@
 #include "entry_points.hpp"
 
+#include <string>
+
 namespace nerith::uniffi {
 
 RustBuffer rustbuffer_alloc(std::uint64_t size, RustCallStatus* status) noexcept {
@@ -34,6 +36,14 @@ RustBuffer rustbuffer_reserve(RustBuffer buffer, std::uint64_t additional,
     ByteBuffer grown(buffer);  // released if growing fails
     grown.reserve(additional);
     return grown.release();
+  });
+}
+
+void report_no_future(std::string_view crate, std::uint64_t handle,
+                      RustCallStatus* status) noexcept {
+  call<void>(status, [&]() -> Outcome<void> {
+    throw Panic("no future has handle " + std::to_string(handle) + ": " + std::string(crate) +
+                " has no asynchronous functions");
   });
 }
 

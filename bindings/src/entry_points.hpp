@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "frame.hpp"
 
@@ -23,13 +23,14 @@ RustBuffer rustbuffer_reserve(RustBuffer buffer, std::uint64_t additional,
 // No function of nerith's libraries is asynchronous, so no future is ever
 // created and no handle a caller can pass is valid: complete reports the
 // misuse with code 2 and returns the zero value.
+void report_no_future(std::string_view crate, std::uint64_t handle,
+                      RustCallStatus* status) noexcept;
+
 template <class Result>
 Result complete_future(std::string_view crate, std::uint64_t handle,
                        RustCallStatus* status) noexcept {
-  return call<Result>(status, [&]() -> Outcome<Result> {
-    throw Panic("no future has handle " + std::to_string(handle) + ": " + std::string(crate) +
-                " has no asynchronous functions");
-  });
+  report_no_future(crate, handle, status);
+  if constexpr (!std::is_void_v<Result>) return Result{};
 }
 
 }  // namespace nerith::uniffi
