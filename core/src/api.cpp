@@ -155,21 +155,4 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
   return assembly::predict_range(BuiltinModel{}, port_id, first, last);
 }
 
-namespace assembly {
-
-std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
-                                         std::int64_t end) {
-  std::vector<HeightSample> grid;
-  grid.reserve(static_cast<std::size_t>((end - start) / GRID_STEP + 1));
-  std::int64_t next = start;
-  for (const HeightSample& sample : coarse) {
-    if (sample.time != next || next > end) continue;
-    grid.push_back(sample);
-    next += GRID_STEP;
-  }
-  return grid;
-}
-
-}  // namespace assembly
-
 }  // namespace nerith::api

@@ -37,26 +37,36 @@ concept Model = requires(const M& model, std::string_view id, const typename M::
   model.grade(station, list, t, t);
 };
 
-// The samples at start, start + 600, …, <= end, picked out of a coarse scan
-// of the same window: every grid instant is also a scan instant.
-std::vector<harmonic::engine::HeightSample> grid_from_scan(
-    std::span<const harmonic::engine::HeightSample> coarse, std::int64_t start, std::int64_t end);
+// Fills `day` (its storage reused) with the extremes, the grid and the
+// coefficients of the day [start, start + 86400) of a station, from one scan
+// of the model's curve over the day.
+template <Model M>
+void fill_day(const M& model, const typename M::Station& station, std::int64_t start,
+              ports::DayPrediction& day) {
+  static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
+  const std::int64_t end = start + DAY;
+  // The grid and the scan share one window: arguments at start, node at the
+  // middle. Every grid instant is also a coarse-scan instant, so the grid is
+  // read from the scan's samples.
+  const auto curve = model.curve(station, start, end);
+  day.heights.clear();
+  day.heights.reserve(static_cast<std::size_t>(DAY / GRID_STEP + 1));
+  std::int64_t next = start;
+  harmonic::extremes::find_extremes(curve, day.extremes,
+                                    [&](const harmonic::engine::HeightSample& sample) {
+                                      if (sample.time != next || next > end) return;
+                                      day.heights.push_back(sample);
+                                      next += GRID_STEP;
+                                    });
+  model.grade(station, day.extremes, start, end);
+}
 
-// The day [start, start + 86400) of a station: its extremes, its grid and
-// the coefficients, from one scan of the model's curve over the day.
+// The day [start, start + 86400) of a station, as a new record.
 template <Model M>
 ports::DayPrediction day_of(const M& model, const typename M::Station& station, std::string port_id,
                             std::string date, std::int64_t start) {
-  static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
-  const std::int64_t end = start + DAY;
   ports::DayPrediction day{std::move(port_id), std::move(date), {}, {}};
-  // The grid and the scan share one window: arguments at start, node at the middle.
-  const auto curve = model.curve(station, start, end);
-  std::vector<harmonic::engine::HeightSample> coarse;
-  coarse.reserve(static_cast<std::size_t>(DAY / harmonic::extremes::SCAN_STEP + 3));
-  day.extremes = harmonic::extremes::find_extremes(curve, &coarse);
-  day.heights = grid_from_scan(coarse, start, end);
-  model.grade(station, day.extremes, start, end);
+  fill_day(model, station, start, day);
   return day;
 }
 

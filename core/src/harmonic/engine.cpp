@@ -1,10 +1,17 @@
 #include "harmonic/engine.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <numeric>
+#include <optional>
 
 namespace nerith::harmonic::engine {
 namespace {
+
+using astronomical::nodal::NODAL_GROUPS;
+using astronomical::nodal::NodalFactor;
 
 constexpr double kPi = 3.141592653589793;
 
@@ -33,25 +40,84 @@ WindowTerms::WindowTerms(std::int64_t t_ref, const AstronomicalArguments& astro,
                          std::span<const ports::HarmonicConstituent> constituents,
                          double mean_level)
     : t_ref_(t_ref), mean_level_(mean_level) {
+  // Each group's factor once: the same doubles as asking per constituent.
+  std::array<std::optional<NodalFactor>, NODAL_GROUPS> factors;
   terms_.reserve(constituents.size());
   for (const ports::HarmonicConstituent& c : constituents) {
     const ConstituentDef* def = find_constituent(c.name);
     if (def == nullptr) continue;
-    const auto [f, u] = nodal.factor(def->nodal_group);
-    terms_.push_back(
-        {def->speed, def->equilibrium_argument(astro), u, c.phase_lag, f * c.amplitude});
+    auto& factor = factors[static_cast<std::size_t>(def->nodal_group)];
+    if (!factor) factor = nodal.factor(def->nodal_group);
+    terms_.push_back({def->speed, def->equilibrium_argument(astro), factor->u, c.phase_lag,
+                      factor->f * c.amplitude});
   }
 }
 
-// The loop of height_with_nodal with the per-window values read, not recomputed.
+namespace {
+
+// Instants and terms per pass of heights(): the phases of one pass fill 4 KiB.
+constexpr std::size_t kInstants = 32;
+constexpr std::size_t kTerms = 16;
+
+// Two instants side by side. Each lane is worked out with exactly the
+// scalar operations, in the same order: SSE2 arithmetic rounds like scalar
+// arithmetic, and nothing is contracted (-ffp-contract=off).
+using Pair = double __attribute__((vector_size(16)));
+constexpr std::size_t kPairs = kInstants / 2;
+
+Pair load(const double* at) {
+  Pair p;
+  std::memcpy(&p, at, sizeof p);
+  return p;
+}
+void store(double* at, Pair p) {
+  std::memcpy(at, &p, sizeof p);
+}
+
+}  // namespace
+
 double WindowTerms::height(std::int64_t t) const {
-  const double hours = static_cast<double>(t - t_ref_) / 3600.0;
-  double sum = 0.0;
-  for (const PreparedTerm& term : terms_) {
-    const double phase = term.u + (term.v0 + term.speed * hours) - term.phase_lag;
-    sum += std::cos((phase * kPi) / 180.0) * term.scale;
+  double out = 0.0;
+  heights({&t, 1}, {&out, 1});
+  return out;
+}
+
+// For each instant, term by term: the phase u + (V0 + ω·Δh) − g in degrees,
+// its cosine of (phase·π)/180 radians, and the sum of cos × f·A in table
+// order. The phases of a block are worked out two instants at a time, their
+// cosines taken back to back, then the sums added up two at a time.
+void WindowTerms::heights(std::span<const std::int64_t> times, std::span<double> out) const {
+  const std::span<const PreparedTerm> terms = terms_;
+  for (std::size_t i0 = 0; i0 < times.size(); i0 += kInstants) {
+    const std::size_t n = std::min(kInstants, times.size() - i0);
+    const std::size_t pairs = (n + 1) / 2;
+    alignas(16) std::array<double, kInstants> hours;
+    for (std::size_t i = 0; i < n; ++i) {
+      hours[i] = static_cast<double>(times[i0 + i] - t_ref_) / 3600.0;
+    }
+    if (n % 2 != 0) hours[n] = 0.0;  // the spare lane of the last pair
+    std::array<Pair, kPairs> sums;
+    for (std::size_t p = 0; p < pairs; ++p) sums[p] = Pair{0.0, 0.0};
+    for (std::size_t k0 = 0; k0 < terms.size(); k0 += kTerms) {
+      const std::span<const PreparedTerm> chunk =
+          terms.subspan(k0, std::min(kTerms, terms.size() - k0));
+      alignas(16) std::array<std::array<double, kInstants>, kTerms> x;
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        const PreparedTerm& term = chunk[k];
+        for (std::size_t p = 0; p < pairs; ++p) {
+          const Pair phase = term.u + (term.v0 + term.speed * load(&hours[2 * p])) - term.phase_lag;
+          store(&x[k][2 * p], (phase * kPi) / 180.0);
+        }
+      }
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        for (std::size_t i = 0; i < n; ++i) x[k][i] = std::cos(x[k][i]);
+      }
+      for (std::size_t k = 0; k < chunk.size(); ++k) {
+        for (std::size_t p = 0; p < pairs; ++p) sums[p] += load(&x[k][2 * p]) * chunk[k].scale;
+      }
+    }
+    for (std::size_t i = 0; i < n; ++i) out[i0 + i] = mean_level_ + sums[i / 2][i % 2];
   }
-  return mean_level_ + sum;
 }
 
 std::vector<HeightSample> compute_heights(std::int64_t start, std::int64_t end, std::uint32_t step,
@@ -65,10 +131,16 @@ std::vector<HeightSample> compute_heights(std::int64_t start, std::int64_t end, 
   const std::uint64_t span = static_cast<std::uint64_t>(end) - static_cast<std::uint64_t>(start);
   const std::uint64_t count = step == 0 ? 1 : span / step + 1;
   const WindowTerms terms(start, astro, nodal, constituents, mean_level);
-  samples.reserve(count);
-  for (std::uint64_t i = 0; i < count; ++i) {
-    const auto t = static_cast<std::int64_t>(static_cast<std::uint64_t>(start) + i * step);
-    samples.push_back({t, terms.height(t)});
+  samples.resize(count);
+  std::array<std::int64_t, kInstants> times;
+  std::array<double, kInstants> heights;
+  for (std::uint64_t i0 = 0; i0 < count; i0 += kInstants) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kInstants, count - i0));
+    for (std::size_t i = 0; i < n; ++i) {
+      times[i] = static_cast<std::int64_t>(static_cast<std::uint64_t>(start) + (i0 + i) * step);
+    }
+    terms.heights(std::span(times).first(n), heights);
+    for (std::size_t i = 0; i < n; ++i) samples[i0 + i] = {times[i], heights[i]};
   }
   return samples;
 }

@@ -52,6 +52,12 @@ class WindowTerms {
   // Height in metres at t; t − t_ref must not overflow.
   double height(std::int64_t t) const;
 
+  // height(times[i]) into out[i] for every i (out is at least as long).
+  // The phases of a block of instants are worked out first and their
+  // cosines taken back to back, which keeps the cos calls off the phase
+  // arithmetic's latency; each sum still adds its terms in order.
+  void heights(std::span<const std::int64_t> times, std::span<double> out) const;
+
   std::int64_t t_ref() const { return t_ref_; }
   std::span<const PreparedTerm> terms() const { return terms_; }
 

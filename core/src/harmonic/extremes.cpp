@@ -1,5 +1,7 @@
 #include "harmonic/extremes.hpp"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <numeric>
 
@@ -63,11 +65,25 @@ Window::Window(std::int64_t start, std::int64_t end,
       terms_(start, engine::AstronomicalArguments::at(start),
              engine::NodalCorrections::at(std::midpoint(start, end)), constituents, mean_level) {}
 
+// The engine takes t − start in i64; only windows wider than 2^63 s need the clamp.
+std::int64_t Window::reachable(std::int64_t t) const {
+  if (start_ < 0 && t > start_ + kMax) return start_ + kMax;
+  if (start_ > 0 && t < start_ + kMin) return start_ + kMin;
+  return t;
+}
+
 double Window::height(std::int64_t t) const {
-  // The engine takes t − start in i64; only windows wider than 2^63 s need the clamp.
-  if (start_ < 0 && t > start_ + kMax) t = start_ + kMax;
-  if (start_ > 0 && t < start_ + kMin) t = start_ + kMin;
-  return terms_.height(t);
+  return terms_.height(reachable(t));
+}
+
+void Window::heights(std::span<const std::int64_t> times, std::span<double> out) const {
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t i0 = 0; i0 < times.size(); i0 += kBlock) {
+    const std::size_t n = std::min(kBlock, times.size() - i0);
+    std::array<std::int64_t, kBlock> clamped;
+    for (std::size_t i = 0; i < n; ++i) clamped[i] = reachable(times[i0 + i]);
+    terms_.heights(std::span<const std::int64_t>(clamped.data(), n), out.subspan(i0, n));
+  }
 }
 
 std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,
