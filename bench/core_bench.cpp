@@ -8,6 +8,7 @@
 #include "harmonic/engine.hpp"
 #include "harmonic/extremes.hpp"
 #include "nerith/api.hpp"
+#include "nerith/full/api.hpp"
 #include "nerith/ports/search.hpp"
 
 namespace {
@@ -52,6 +53,24 @@ void BM_PredictDay(benchmark::State& state, const char* port_id) {
 }
 BENCHMARK_CAPTURE(BM_PredictDay, brest, "FR-BREST");
 BENCHMARK_CAPTURE(BM_PredictDay, le_havre, "FR-LE-HAVRE");
+
+// The full model's day beside the built-in one: 50 constituents instead of
+// 13, and the official coefficient from Brest's semi-diurnal curve.
+void BM_FullPredictDay(benchmark::State& state, const char* station_id) {
+  for (auto _ : state) benchmark::DoNotOptimize(full::predict_day(station_id, "2024-03-10"));
+}
+BENCHMARK_CAPTURE(BM_FullPredictDay, brest, "FR-BREST");
+BENCHMARK_CAPTURE(BM_FullPredictDay, le_havre, "FR-LE-HAVRE");
+BENCHMARK_CAPTURE(BM_FullPredictDay, papeete, "FR-PAPEETE");
+
+void BM_FullHeightAt(benchmark::State& state) {
+  std::int64_t t = kDay;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(full::height_at("FR-BREST", t));
+    t += 37;
+  }
+}
+BENCHMARK(BM_FullHeightAt);
 
 void BM_PredictRange(benchmark::State& state, const char* last) {
   for (auto _ : state) benchmark::DoNotOptimize(api::predict_range("FR-BREST", "2024-01-01", last));

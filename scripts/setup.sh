@@ -8,13 +8,14 @@ set -euo pipefail
 packages=(
   cmake make g++ pkgconf               # toolchain
   nlohmann-json3-dev                   # reading the embedded station documents
-  libicu-dev                           # Unicode lower-case mapping for station search
   tzdata                               # local legal time in the command-line tool (--tz)
 )
 if [[ "${1:-all}" != build ]]; then
   packages+=(
     libgtest-dev libbenchmark-dev      # tests and benchmarks
-    python3                            # the foreign-language client test
+    python3                            # the foreign-language client test; the Unicode table generator
+    unicode-data                       # the Unicode Character Database the tables are generated from
+    libicu-dev                         # the oracle the Unicode tables are tested against
     librsvg2-bin                       # checks that tide charts render
     clang-19 libclang-rt-19-dev        # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
   )

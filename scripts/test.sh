@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds nerith and checks it four ways:
+# Installs what is missing, checks that the committed Unicode tables are what
+# their generator writes, builds nerith and checks it four ways:
 #   1. the whole test suite;
 #   2. the whole test suite again under AddressSanitizer + UndefinedBehavior-
 #      Sanitizer, with LeakSanitizer on (build/asan);
@@ -41,6 +42,17 @@ run_ctest() {
   ctest --test-dir "$dir" -j"$jobs" --output-on-failure "$@" | tee "$dir/ctest.log"
   total=$((total + $(sed -nE 's/.* tests failed out of ([0-9]+)$/\1/p' "$dir/ctest.log" | tail -n 1)))
 }
+
+section "Unicode tables"
+# The committed tables must be exactly what the generator writes from the
+# installed Unicode Character Database.
+tables=$(mktemp)
+trap 'rm -f "$tables"' EXIT
+python3 scripts/gen_unicode_tables.py >"$tables"
+diff -u core/src/text/unicode_tables.inc "$tables" ||
+  { echo "core/src/text/unicode_tables.inc is stale: run scripts/gen_unicode_tables.py"; exit 1; }
+echo "core/src/text/unicode_tables.inc is up to date"
+total=$((total + 1))
 
 section "Test suite"
 build build/test all

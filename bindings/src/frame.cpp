@@ -1,10 +1,6 @@
 #include "frame.hpp"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -25,26 +21,6 @@ std::uint8_t* placeholder() noexcept {
   throw Panic("memory allocation of " + std::to_string(size) + " bytes failed");
 }
 
-// Characters a debug-quoted text shows as \u{...}: separators other than the
-// blank, control, format, surrogate, private-use and unassigned code points,
-// and combining marks (which would otherwise attach to the preceding quote).
-bool shown_as_escape(UChar32 c) {
-  if (c == ' ') return false;
-  switch (u_charType(c)) {
-    case U_CONTROL_CHAR:
-    case U_FORMAT_CHAR:
-    case U_SURROGATE:
-    case U_PRIVATE_USE_CHAR:
-    case U_UNASSIGNED:
-    case U_LINE_SEPARATOR:
-    case U_PARAGRAPH_SEPARATOR:
-    case U_SPACE_SEPARATOR:
-      return true;
-    default:
-      return u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND) != 0;
-  }
-}
-
 constexpr std::string_view kPanicTarget = "uniffi_core::ffi::rustcalls";
 constexpr std::string_view kEntryTarget = "nerith_uniffi";
 
@@ -61,52 +37,6 @@ void log_panic(std::string_view message,
 }
 
 }  // namespace
-
-// Bytes that are not UTF-8 show as U+FFFD.
-std::string debug_quoted(std::string_view text) {
-  std::string out = "\"";
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-  for (std::int32_t i = 0; i < length;) {
-    const std::int32_t start = i;
-    UChar32 c;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) {
-      out += "\uFFFD";
-      continue;
-    }
-    switch (c) {
-      case '\t':
-        out += "\\t";
-        continue;
-      case '\r':
-        out += "\\r";
-        continue;
-      case '\n':
-        out += "\\n";
-        continue;
-      case '\0':
-        out += "\\0";
-        continue;
-      case '"':
-        out += "\\\"";
-        continue;
-      case '\\':
-        out += "\\\\";
-        continue;
-      default:
-        break;
-    }
-    if (shown_as_escape(c)) {
-      char hex[16];
-      std::snprintf(hex, sizeof hex, "\\u{%x}", static_cast<unsigned>(c));
-      out += hex;
-    } else {
-      out.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
-    }
-  }
-  return out + "\"";
-}
 
 RustBuffer empty_buffer() noexcept {
   return {0, 0, placeholder()};

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "nerith_uniffi.h"
+#include "text/unicode.hpp"
 
 // Foreign callers pass these by value in registers or memory as plain C
 // structs: any user-declared special member would change how they travel.
@@ -118,8 +119,9 @@ void report(RustCallStatus* status, CallError error) noexcept;
 void report_panic(RustCallStatus* status, std::string_view message) noexcept;
 
 // The text in double quotes, with quotes, backslashes, control characters,
-// invisible characters and combining marks escaped, as in the log records.
-std::string debug_quoted(std::string_view text);
+// invisible characters and combining marks escaped, as in the log records:
+// the core's quoted literal, the same as in a DuplicateId message.
+using text::debug_quoted;
 
 // The entry record of a query function, at debug level.
 void log_entry(std::string_view function,

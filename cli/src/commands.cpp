@@ -14,6 +14,7 @@
 #include "format.hpp"
 #include "local_days.hpp"
 #include "nerith/api.hpp"
+#include "nerith/full/api.hpp"
 #include "nerith/ports/search.hpp"
 #include "timezone.hpp"
 
@@ -34,9 +35,46 @@ std::int64_t now_seconds() {
       .count();
 }
 
-// Up to three stations the caller may have meant: those the registry's search
+// The built-in stations are all on the French mainland.
+constexpr std::string_view kBuiltinZone = "Europe/Paris";
+
+std::vector<ports::Port> as_ports(const std::vector<full::Station>& stations) {
+  std::vector<ports::Port> ports;
+  ports.reserve(stations.size());
+  for (const auto& station : stations) ports.push_back(station.to_port());
+  return ports;
+}
+
+// The station list, search, lookup and queries of the chosen model.
+std::vector<ports::Port> list_ports(Model model) {
+  if (model == Model::Full) return as_ports(full::list_stations());
+  return ports::search::list_ports();
+}
+
+std::vector<ports::Port> search_ports(Model model, std::string_view query) {
+  if (model == Model::Full) return as_ports(full::search_stations(query));
+  return ports::search::search_ports(query);
+}
+
+std::optional<ports::Port> get_port(Model model, std::string_view id) {
+  if (model == Model::Builtin) return ports::search::get_port(id);
+  if (const full::Station* station = full::get_station(id)) return station->to_port();
+  return std::nullopt;
+}
+
+std::expected<double, api::ApiError> height_at(Model model, std::string_view id, std::int64_t t) {
+  return model == Model::Full ? full::height_at(id, t) : api::height_at(id, t);
+}
+
+std::expected<std::vector<ports::DayPrediction>, api::ApiError> predict_range(
+    Model model, std::string_view id, std::string_view first, std::string_view last) {
+  return model == Model::Full ? full::predict_range(id, first, last)
+                              : api::predict_range(id, first, last);
+}
+
+// Up to three stations the caller may have meant: those the model's search
 // finds for the whole text and for each word of it, most words matched first.
-std::vector<ports::Port> suggestions(std::string_view text) {
+std::vector<ports::Port> suggestions(Model model, std::string_view text) {
   std::vector<std::pair<std::string_view, int>> terms;  // term, weight
   if (text.size() >= 3) terms.emplace_back(text, 10);
   std::size_t begin = 0;
@@ -54,7 +92,7 @@ std::vector<ports::Port> suggestions(std::string_view text) {
   }
   std::vector<std::pair<ports::Port, int>> scored;
   for (const auto& [term, weight] : terms) {
-    for (auto& port : ports::search::search_ports(term)) {
+    for (auto& port : search_ports(model, term)) {
       const auto it =
           std::ranges::find_if(scored, [&](const auto& s) { return s.first.id == port.id; });
       if (it != scored.end()) {
@@ -73,29 +111,40 @@ std::vector<ports::Port> suggestions(std::string_view text) {
   return best;
 }
 
-Failure unknown_port(std::string_view id) {
+Failure unknown_port(Model model, std::string_view id) {
   std::string message = "unknown port '" + std::string(id) + "'";
-  const auto near = suggestions(id);
+  if (model == Model::Builtin && full::get_station(id) != nullptr) {
+    return {1, message + "\n" + std::string(id) +
+                   " is a gauge of the full model: add --model full to use it."};
+  }
+  const auto near = suggestions(model, id);
   if (near.empty()) return {1, message + "\nRun 'nerith list' to see the stations."};
   message += "\nDid you mean:";
   for (const auto& port : near) message += "\n  " + port.id + "  " + port.name;
   return {1, message};
 }
 
-std::expected<ports::Port, Failure> find_port(std::string_view id) {
-  if (auto port = ports::search::get_port(id)) return std::move(*port);
-  return std::unexpected(unknown_port(id));
+std::expected<ports::Port, Failure> find_port(const Invocation& invocation) {
+  if (auto port = get_port(invocation.model, invocation.args[0])) return std::move(*port);
+  return std::unexpected(unknown_port(invocation.model, invocation.args[0]));
 }
 
-std::expected<Zone, Failure> find_zone(const Invocation& invocation) {
+// The --tz clock; "local" is the station's own zone.
+std::expected<Zone, Failure> find_zone(const Invocation& invocation, const ports::Port& port) {
   if (!invocation.tz) return Zone{};
-  auto zone = Zone::locate(*invocation.tz);
+  std::string name = *invocation.tz;
+  if (name == "local") {
+    const full::Station* station =
+        invocation.model == Model::Full ? full::get_station(port.id) : nullptr;
+    name = station != nullptr ? station->timezone : std::string(kBuiltinZone);
+  }
+  auto zone = Zone::locate(name);
   if (!zone) return std::unexpected(Failure{2, zone.error()});
   return std::move(*zone);
 }
 
-Failure from_api(const api::ApiError& error) {
-  if (error.kind == api::ApiError::Kind::PortNotFound) return unknown_port(error.text);
+Failure from_api(Model model, const api::ApiError& error) {
+  if (error.kind == api::ApiError::Kind::PortNotFound) return unknown_port(model, error.text);
   return {2, "invalid date '" + error.text + "'"};
 }
 
@@ -117,9 +166,9 @@ std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invo
   const UtcSpan span = utc_days_covering(zone, first, count);
   if (span.first < *parse_date("0000-01-01") || span.last > *parse_date("9999-12-31"))
     return std::unexpected(Failure{2, "predictions run from 0000-01-01 to 9999-12-31 UTC"});
-  const auto utc_days =
-      api::predict_range(invocation.args[0], date_text(span.first), date_text(span.last));
-  if (!utc_days) return std::unexpected(from_api(utc_days.error()));
+  const auto utc_days = predict_range(invocation.model, invocation.args[0], date_text(span.first),
+                                      date_text(span.last));
+  if (!utc_days) return std::unexpected(from_api(invocation.model, utc_days.error()));
   return cut_local_days(*utc_days, span.first, zone, first, count);
 }
 
@@ -137,15 +186,20 @@ Result list(const Invocation& invocation, const std::vector<ports::Port>& ports)
 }
 
 Result show(const Invocation& invocation) {
-  const auto port = find_port(invocation.args[0]);
+  const auto port = find_port(invocation);
   if (!port) return std::unexpected(port.error());
+  if (invocation.model == Model::Full) {
+    const full::Station& station = *full::get_station(port->id);
+    return invocation.format == Format::Json ? station_json(station, full::attribution())
+                                             : station_text(station, full::attribution());
+  }
   return invocation.format == Format::Json ? port_json(*port) : port_text(*port);
 }
 
 Result height(const Invocation& invocation) {
-  const auto port = find_port(invocation.args[0]);
+  const auto port = find_port(invocation);
   if (!port) return std::unexpected(port.error());
-  const auto zone = find_zone(invocation);
+  const auto zone = find_zone(invocation, *port);
   if (!zone) return std::unexpected(zone.error());
   const std::int64_t now = now_seconds();
   std::int64_t t = now;
@@ -159,8 +213,8 @@ Result height(const Invocation& invocation) {
     }
     t = *parsed;
   }
-  const auto h = api::height_at(invocation.args[0], t);
-  if (!h) return std::unexpected(from_api(h.error()));
+  const auto h = height_at(invocation.model, invocation.args[0], t);
+  if (!h) return std::unexpected(from_api(invocation.model, h.error()));
   return invocation.format == Format::Json ? height_json(invocation.args[0], t, *h, *zone)
                                            : height_text(*port, t, *h, *zone);
 }
@@ -173,9 +227,9 @@ struct Prediction {
 };
 
 std::expected<Prediction, Failure> prediction(const Invocation& invocation) {
-  auto port = find_port(invocation.args[0]);
+  auto port = find_port(invocation);
   if (!port) return std::unexpected(port.error());
-  auto zone = find_zone(invocation);
+  auto zone = find_zone(invocation, *port);
   if (!zone) return std::unexpected(zone.error());
   auto days = predict_days(invocation, *zone);
   if (!days) return std::unexpected(days.error());
@@ -221,8 +275,10 @@ Result chart(const Invocation& invocation) {
 
 Result dispatch(const Invocation& invocation) {
   const std::string& command = invocation.command;
-  if (command == "list") return list(invocation, ports::search::list_ports());
-  if (command == "search") return list(invocation, ports::search::search_ports(invocation.args[0]));
+  if (command == "list") return list(invocation, list_ports(invocation.model));
+  if (command == "search") {
+    return list(invocation, search_ports(invocation.model, invocation.args[0]));
+  }
   if (command == "show") return show(invocation);
   if (command == "height") return height(invocation);
   if (command == "predict") return predict(invocation);

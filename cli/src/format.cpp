@@ -150,6 +150,37 @@ std::string port_json(const ports::Port& port) {
   return dump(port_record(port));
 }
 
+std::string station_text(const full::Station& station, std::string_view attribution) {
+  const std::string details = port_text(station.to_port());
+  const std::size_t constants = details.find("  constituents");
+  std::string text = details.substr(0, constants);
+  text += "  gauge         " + std::to_string(station.gauge) + " (" + station.record + ")\n";
+  text += "  analysis      " + station.analysis_first + " to " + station.analysis_last +
+          printf_string(", quality %d\n", station.quality);
+  text += "  time zone     " + station.timezone + "\n";
+  text += "  datums       ";
+  for (const auto& datum : station.datums) {
+    text += " " + datum.name + printf_string(" %.3f", datum.height);
+  }
+  text += " m above chart datum\n";
+  text += details.substr(constants);
+  return text + "\nData: " + std::string(attribution) + "\n";
+}
+
+std::string station_json(const full::Station& station, std::string_view attribution) {
+  Json json = port_record(station.to_port());
+  json["gauge"] = station.gauge;
+  json["record"] = station.record;
+  json["timezone"] = station.timezone;
+  json["analysis_span"] = {station.analysis_first, station.analysis_last};
+  json["quality"] = station.quality;
+  Json datums = Json::object();
+  for (const auto& datum : station.datums) datums[datum.name] = datum.height;
+  json["datums"] = std::move(datums);
+  json["attribution"] = attribution;
+  return dump(json);
+}
+
 std::string height_text(const ports::Port& port, std::int64_t t, double height, const Zone& zone) {
   const LocalTime local = zone.local(t);
   return port.name + " (" + port.id + ") at " + date_text(local.day) + " " + clock_text(local) +

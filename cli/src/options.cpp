@@ -7,7 +7,7 @@
 namespace nerith::cli {
 namespace {
 
-enum Option : unsigned { kJson = 1, kCsv = 2, kDays = 4, kTz = 8, kOut = 16 };
+enum Option : unsigned { kJson = 1, kCsv = 2, kDays = 4, kTz = 8, kOut = 16, kModel = 32 };
 
 struct CommandInfo {
   std::string_view name;
@@ -22,19 +22,20 @@ struct CommandInfo {
 constexpr std::array<CommandInfo, 6> COMMANDS{{
     {"list", "list [--json | --csv]", "List the stations.",
      "Prints every station: its id (what the other commands take), position and name.\n", 0, 0,
-     kJson | kCsv},
+     kJson | kCsv | kModel},
     {"search", "search TEXT [--json | --csv]", "Find stations by id or name.",
      "Lists the stations whose id or name contains TEXT, ignoring case (accents count:\n"
      "'etel' finds FR-ETEL by its id, 'Étel' by its name).\n",
-     1, 1, kJson | kCsv},
+     1, 1, kJson | kCsv | kModel},
     {"show", "show PORT [--json]", "Show one station's details.",
-     "Prints the station's name, position, mean water level and harmonic constants.\n", 1, 1,
-     kJson},
+     "Prints the station's name, position, mean water level and harmonic constants; with\n"
+     "--model full also its gauge, analysis span, datums and the data's attribution.\n",
+     1, 1, kJson | kModel},
     {"height", "height PORT [WHEN] [--tz ZONE] [--json]", "Height of the tide at one instant.",
      "WHEN is 'now' (the default), Unix seconds, or an ISO 8601 date and time such as\n"
      "2026-01-01T12:00:00Z or 2026-01-01T13:00+01:00. Without Z or an offset, WHEN is read\n"
      "on the --tz clock (UTC by default).\n",
-     1, 2, kTz | kJson},
+     1, 2, kTz | kJson | kModel},
     {"predict", "predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv]",
      "High and low waters and tide coefficients.",
      "DATE is YYYY-MM-DD, today by default. Prints each day's high and low waters with\n"
@@ -43,18 +44,19 @@ constexpr std::array<CommandInfo, 6> COMMANDS{{
      "\n"
      "  --days N     N days from DATE (1-366)\n"
      "  --tz ZONE    days and times on a local clock, an IANA zone such as Europe/Paris\n"
-     "               (daylight saving included); UTC by default\n"
+     "               (daylight saving included), or 'local' for the station's own zone;\n"
+     "               UTC by default\n"
      "  --json       the library's records: port_id, date, extremes (time in Unix seconds,\n"
      "               height, is_high, coefficient) and heights every 10 minutes\n"
      "  --csv        one row per high or low water\n",
-     1, 2, kDays | kTz | kJson | kCsv},
+     1, 2, kDays | kTz | kJson | kCsv | kModel},
     {"chart", "chart PORT [DATE] [--days N] [--tz ZONE] [-o FILE.svg]", "Draw a tide chart as SVG.",
      "Draws the height curve of each day with its high and low waters, their times,\n"
      "heights and coefficients. DATE, --days and --tz are as for 'predict'.\n"
      "\n"
      "  -o, --output FILE   where to write the SVG ('-' for standard output);\n"
      "                      PORT_DATE.svg by default\n",
-     1, 2, kDays | kTz | kOut},
+     1, 2, kDays | kTz | kOut | kModel},
 }};
 
 const CommandInfo* find_command(std::string_view name) {
@@ -71,13 +73,18 @@ std::string general_usage() {
   }
   text +=
       "\nPORT is a station id such as FR-BREST; 'nerith list' shows them all.\n"
+      "--model full, on any command, uses the full model: 106 French tide gauges with their\n"
+      "50-constituent analyses and the official tide coefficients. --tz local reads times\n"
+      "on the station's own clock.\n"
       "Run 'nerith COMMAND --help' for a command's options, 'nerith --version' for the version.\n";
   return text;
 }
 
 std::string command_help(const CommandInfo& info) {
   return "usage: nerith " + std::string(info.usage) + "\n\n" + std::string(info.summary) + "\n" +
-         std::string(info.details);
+         std::string(info.details) +
+         "\n  --model full   the full model: 106 French tide gauges, 50 constituents each,\n"
+         "                 official tide coefficients (data: TICON-4, CC BY 4.0)\n";
 }
 
 Message usage_error(const CommandInfo& info, const std::string& problem) {
@@ -100,6 +107,7 @@ unsigned option_flag(std::string_view name) {
   if (name == "--days") return kDays;
   if (name == "--tz") return kTz;
   if (name == "-o" || name == "--output") return kOut;
+  if (name == "--model") return kModel;
   return 0;
 }
 
@@ -183,6 +191,12 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
       }
     } else if (flag == kTz) {
       invocation.tz = std::string(value);
+    } else if (flag == kModel) {
+      if (value != "builtin" && value != "full") {
+        return usage_error(*info,
+                           "--model expects 'builtin' or 'full', not '" + std::string(value) + "'");
+      }
+      invocation.model = value == "full" ? Model::Full : Model::Builtin;
     } else {
       invocation.out = std::string(value);
     }

@@ -11,13 +11,18 @@ namespace nerith::cli {
 
 enum class Format { Table, Json, Csv };
 
+// Which tide model answers: the library's built-in one (the default) or the
+// full model (106 gauges, 50 constituents, official coefficients).
+enum class Model { Builtin, Full };
+
 // A parsed command line, ready to run.
 struct Invocation {
   std::string command;            // "list", "search", "show", "height", "predict", "chart"
   std::vector<std::string> args;  // positional arguments, in order
   Format format = Format::Table;
   std::optional<int> days;         // --days N
-  std::optional<std::string> tz;   // --tz ZONE
+  std::optional<std::string> tz;   // --tz ZONE ("local": the station's own zone)
+  Model model = Model::Builtin;    // --model builtin|full
   std::optional<std::string> out;  // -o FILE
 };
 

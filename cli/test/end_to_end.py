@@ -261,6 +261,41 @@ class OtherCommands(unittest.TestCase):
             self.assertIn(f"usage: nerith {command}", out(command, "--help"))
 
 
+class FullModel(unittest.TestCase):
+    def test_every_command_takes_the_full_model(self):
+        self.assertEqual(len(json.loads(out("list", "--model", "full", "--json"))), 106)
+        self.assertIn("FR-LE-CONQUET", out("search", "conquet", "--model", "full"))
+        shown = out("show", "FR-SAINT-MALO", "--model", "full")
+        for text in ["gauge         410", "analysis      2006-03-31", "MHWS", "CC BY 4.0", "TICON-4"]:
+            self.assertIn(text, shown)
+        self.assertEqual(len(json.loads(out("show", "FR-BREST", "--model=full", "--json"))
+                             ["constituents"]), 50)
+        self.assertIn(" m", out("height", "FR-PAPEETE", "2024-03-10T00:00Z", "--model", "full"))
+        self.assertIn("<svg", out("chart", "FR-NICE", "2024-03-10", "--model", "full", "-o", "-"))
+
+    def test_official_coefficients_at_brest(self):
+        day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--model", "full", "--json"))
+        self.assertEqual([e["coefficient"] for e in day["extremes"] if e["is_high"]], [104, 110])
+        builtin = json.loads(out("predict", "FR-BREST", "2024-03-10", "--json"))
+        self.assertEqual([e["time"] for e in builtin["extremes"]], BREST_TIMES)
+
+    def test_a_full_only_station_needs_the_option(self):
+        status, stdout, stderr = run("predict", "FR-LE-CONQUET", "2024-03-10")
+        self.assertEqual((status, stdout), (1, ""))
+        self.assertIn("add --model full", stderr)
+        status, _, stderr = run("show", "FR-BREST", "--model", "fast")
+        self.assertEqual(status, 2)
+        self.assertIn("--model expects", stderr)
+
+    def test_local_time_is_the_stations_own_zone(self):
+        papeete = list(csv.reader(io.StringIO(
+            out("predict", "FR-PAPEETE", "2024-03-10", "--model", "full", "--tz", "local", "--csv"))))
+        self.assertTrue(all(row[3].endswith("-10:00") for row in papeete[1:]))
+        brest = list(csv.reader(io.StringIO(
+            out("predict", "FR-BREST", "2024-03-10", "--tz", "local", "--csv"))))
+        self.assertTrue(all(row[3].endswith("+01:00") for row in brest[1:]))
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 3:
         sys.exit(__doc__)

@@ -31,6 +31,21 @@ TEST(ParseCommandLine, ReadsArgumentsAndOptionsInAnyOrder) {
   EXPECT_EQ(std::get<Invocation>(parse({"list"})).format, Format::Table);
 }
 
+TEST(ParseCommandLine, ModelIsBuiltInUnlessFullIsAsked) {
+  EXPECT_EQ(std::get<Invocation>(parse({"list"})).model, Model::Builtin);
+  for (const auto command : {"list", "search", "show", "height", "predict", "chart"}) {
+    std::vector<std::string_view> args{command, "--model", "full"};
+    if (std::string_view(command) != "list") args.push_back("FR-BREST");
+    const auto parsed = parse(args);
+    ASSERT_TRUE(std::holds_alternative<Invocation>(parsed)) << command;
+    EXPECT_EQ(std::get<Invocation>(parsed).model, Model::Full) << command;
+  }
+  EXPECT_EQ(std::get<Invocation>(parse({"show", "X", "--model=builtin"})).model, Model::Builtin);
+  const auto bad = std::get<Message>(parse({"show", "X", "--model", "Full"}));
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.text.find("--model expects 'builtin' or 'full', not 'Full'"), std::string::npos);
+}
+
 struct MessageCase {
   std::vector<std::string_view> args;
   int status;

@@ -42,7 +42,11 @@ const Extreme* low_before(std::span<const Extreme> ref, std::int64_t t) {
 }  // namespace
 
 std::uint8_t coefficient_from_range(double range) {
-  const double x = std::round(range / COEFFICIENT_UNIT);  // halves away from zero
+  return coefficient_from_range(range, COEFFICIENT_UNIT);
+}
+
+std::uint8_t coefficient_from_range(double range, double unit) {
+  const double x = std::round(range / unit);  // halves away from zero
   // Saturating conversion to i32; NaN gives 0.
   int points = 0;
   if (x >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
@@ -80,14 +84,14 @@ std::int64_t reference_start(std::int64_t start) {
              : start - REFERENCE_LEAD;
 }
 
-void grade(std::vector<Extreme>& extremes, std::span<const Extreme> ref) {
+void grade(std::vector<Extreme>& extremes, std::span<const Extreme> ref, double unit) {
   for (Extreme& e : extremes) {
     if (!e.is_high) continue;
     const Extreme* high = nearest_high(ref, e.time);
     if (high == nullptr) continue;
     const Extreme* low = low_before(ref, high->time);
     if (low == nullptr) continue;
-    e.coefficient = coefficient_from_range(high->height - low->height);
+    e.coefficient = coefficient_from_range(high->height - low->height, unit);
   }
 }
 

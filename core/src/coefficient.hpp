@@ -20,6 +20,9 @@ inline constexpr double COEFFICIENT_UNIT = 5.38 / 95;
 // to 20..=120.
 std::uint8_t coefficient_from_range(double range);
 
+// The same on another scale: metres of reference range per point.
+std::uint8_t coefficient_from_range(double range, double unit);
+
 // Grades each high water of `extremes` (found in [start, end)) from the
 // built-in reference port's range at the matching moment. Does nothing when
 // `atlantic_coast` is false.
@@ -29,9 +32,9 @@ void assign_coefficients(std::vector<harmonic::extremes::Extreme>& extremes, boo
 // The pieces another model grades with, against its own reference curve:
 // the reference window is [reference_start(start), end), and each high water
 // takes the range of the nearest reference high water above the reference
-// low water before it.
+// low water before it, on the scale `unit`.
 std::int64_t reference_start(std::int64_t start);
 void grade(std::vector<harmonic::extremes::Extreme>& extremes,
-           std::span<const harmonic::extremes::Extreme> reference);
+           std::span<const harmonic::extremes::Extreme> reference, double unit = COEFFICIENT_UNIT);
 
 }  // namespace nerith::coefficient

@@ -1,22 +1,14 @@
 #include "nerith/ports/search.hpp"
 
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <atomic>
-#include <charconv>
-#include <cstdint>
-#include <limits>
 #include <mutex>
-#include <new>
 #include <stdexcept>
 #include <utility>
 
 #include "db.hpp"
 #include "ports/search_testing.hpp"
+#include "text/unicode.hpp"
 
 namespace nerith::ports::search {
 namespace {
@@ -69,76 +61,10 @@ const Port* find_by_id(const std::vector<Port>& ports, std::string_view id) {
   return found == ports.end() ? nullptr : &*found;
 }
 
-// Full Unicode lower-case mapping in the root locale: one-to-many mappings
-// included (U+0130 → i + U+0307) and the final sigma chosen by context.
-// An ill-formed UTF-8 sequence reads as U+FFFD.
-std::string to_lower(std::string_view text) {
-  if (text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
-    throw std::length_error("text too long to lower-case");
-  }
-  auto utf16 = icu::UnicodeString::fromUTF8(
-      icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  utf16.toLower(icu::Locale::getRoot());
-  // ICU reports an allocation failure as a bogus string, not an exception:
-  // an empty text here would silently match nothing.
-  if (utf16.isBogus()) throw std::bad_alloc();
-  std::string lowered;
-  utf16.toUTF8String(lowered);
-  return lowered;
-}
-
 // The id is tried first; the name is lower-cased only when the id misses.
 bool matches(const Port& port, std::string_view lowered_query) {
-  return to_lower(port.id).find(lowered_query) != std::string::npos ||
-         to_lower(port.name).find(lowered_query) != std::string::npos;
-}
-
-// Characters the debug literal writes as \u{…}: grapheme extenders (they
-// would otherwise combine with the quote or escape before them) and those
-// without a visible form of their own: controls, format characters,
-// surrogates, private use, unassigned code points and every separator but
-// the plain space.
-bool escapes_as_code_point(UChar32 c) {
-  if (u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND)) return true;
-  if (c == U' ') return false;
-  return (U_GET_GC_MASK(c) & (U_GC_C_MASK | U_GC_Z_MASK)) != 0;
-}
-
-void append_escaped(std::string& out, UChar32 c) {
-  switch (c) {
-    case U'"':
-      out += "\\\"";
-      return;
-    case U'\\':
-      out += "\\\\";
-      return;
-    case U'\t':
-      out += "\\t";
-      return;
-    case U'\r':
-      out += "\\r";
-      return;
-    case U'\n':
-      out += "\\n";
-      return;
-    case U'\0':
-      out += "\\0";
-      return;
-    default:
-      break;
-  }
-  if (escapes_as_code_point(c)) {
-    char hex[8];
-    const auto end = std::to_chars(hex, hex + sizeof hex, static_cast<uint32_t>(c), 16).ptr;
-    out += "\\u{";
-    out.append(hex, end);
-    out += '}';
-    return;
-  }
-  char utf8[U8_MAX_LENGTH];
-  int32_t length = 0;
-  U8_APPEND_UNSAFE(utf8, length, c);
-  out.append(utf8, static_cast<std::size_t>(length));
+  return text::to_lower(port.id).find(lowered_query) != std::string::npos ||
+         text::to_lower(port.name).find(lowered_query) != std::string::npos;
 }
 
 }  // namespace
@@ -152,16 +78,7 @@ void fail_next_locked_section() {
 }  // namespace test_hooks
 
 std::string PortError::debug_text() const {
-  std::string out = "DuplicateId(\"";
-  out.reserve(out.size() + id.size() + 2);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(id.data());
-  for (std::size_t i = 0; i < id.size();) {
-    UChar32 c;
-    U8_NEXT_OR_FFFD(bytes, i, id.size(), c);  // ill-formed sequences read as U+FFFD
-    append_escaped(out, c);
-  }
-  out += "\")";
-  return out;
+  return "DuplicateId(" + text::debug_quoted(id) + ")";
 }
 
 std::vector<Port> list_ports() {
@@ -175,7 +92,7 @@ std::vector<Port> list_ports() {
 }
 
 std::vector<Port> search_ports(std::string_view query) {
-  const std::string lowered_query = to_lower(query);
+  const std::string lowered_query = text::to_lower(query);
   std::vector<Port> found;
   for (const Port& port : db::PORTS.get()) {
     if (matches(port, lowered_query)) found.push_back(port);

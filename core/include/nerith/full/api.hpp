@@ -1,0 +1,83 @@
+// The full harmonic model: 106 French tide gauges with their 50-constituent
+// analyses (TICON-4, CC BY 4.0), standard astronomy and the official tide
+// coefficient. Opt-in, beside the built-in model of nerith::api, whose
+// results it never changes. Heights are metres above the gauge's chart datum.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "nerith/api.hpp"
+#include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
+
+namespace nerith::full {
+
+// Where a gauge is: the official coefficient scale covers the Atlantic,
+// Channel and North Sea coasts only.
+enum class Coast { Atlantic, Mediterranean, Overseas };
+
+// A datum of the gauge (HAT, MHWS, …, LAT): metres above chart datum.
+struct Datum {
+  std::string name;
+  double height = 0.0;
+
+  friend bool operator==(const Datum&, const Datum&) = default;
+};
+
+struct Station {
+  std::string id;  // built-in id for the 14 gauges the built-in table also has
+  std::string name;
+  int gauge = 0;       // SHOM/REFMAR gauge number
+  std::string record;  // TICON-4 record id
+  double latitude = 0.0;
+  double longitude = 0.0;
+  std::string timezone;  // IANA zone of the gauge
+  Coast coast = Coast::Atlantic;
+  double mean_level = 0.0;     // metres above chart datum
+  std::vector<Datum> datums;   // in the data's order
+  std::string analysis_first;  // span of the analysed record, YYYY-MM-DD
+  std::string analysis_last;
+  int quality = 0;  // the record score of the source (64–84)
+  std::vector<ports::HarmonicConstituent> constituents;
+
+  // The station as a built-in record: mean level and constants as they
+  // are, atlantic_coast for the Atlantic coast.
+  ports::Port to_port() const;
+
+  friend bool operator==(const Station&, const Station&) = default;
+};
+
+// The credit the data's licence requires wherever it is shown or passed on.
+std::string_view attribution();
+
+// Every station, in the data's order. The table is built on first use and
+// lives until the process ends.
+const std::vector<Station>& list_stations();
+
+// Stations whose id, or failing that name, contains the query, compared as
+// the built-in search compares (full Unicode lower-case mapping).
+std::vector<Station> search_stations(std::string_view query);
+
+// The station with exactly this id, or nullptr.
+const Station* get_station(std::string_view id);
+
+// Height in metres above chart datum at instant t (Unix seconds), or
+// PortNotFound.
+std::expected<double, api::ApiError> height_at(std::string_view station_id, std::int64_t t);
+
+// The station's UTC day as nerith::api::predict_day gives it: 145 heights
+// every 10 minutes, high and low waters, the official coefficient on the
+// high waters of an Atlantic-coast station. Same dates and errors.
+std::expected<ports::DayPrediction, api::ApiError> predict_day(std::string_view station_id,
+                                                               std::string_view date);
+
+// One DayPrediction per day from first to last, both included; same dates
+// and errors as nerith::api::predict_range.
+std::expected<std::vector<ports::DayPrediction>, api::ApiError> predict_range(
+    std::string_view station_id, std::string_view first, std::string_view last);
+
+}  // namespace nerith::full

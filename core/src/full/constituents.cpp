@@ -1,0 +1,202 @@
+#include "full/constituents.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+namespace nerith::full::constituents {
+namespace {
+
+using astronomy::NodeTerms;
+using R = NodalRule;
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+double sin_d(double x) {
+  return std::sin(x * kDegree);
+}
+double cos_d(double x) {
+  return std::cos(x * kDegree);
+}
+double tan_d(double x) {
+  return std::tan(x * kDegree);
+}
+
+constexpr std::array<Part, 3> kNoParts{};
+
+constexpr Constituent basic(std::string_view name, std::array<int, 6> doodson, int offset,
+                            NodalRule rule) {
+  return {name, doodson, offset, rule, kNoParts};
+}
+
+constexpr Constituent compound(std::string_view name, std::array<int, 6> doodson, int offset,
+                               std::array<Part, 3> parts) {
+  return {name, doodson, offset, NodalRule::Compound, parts};
+}
+
+}  // namespace
+
+// Doodson numbers on (τ, s, h, p, N′, p′) and offsets in the convention of
+// Foreman's IOS manual (Pacific Marine Science Report 77-10) and the IHO
+// constituent list; written in T they are Schureman's V (SP-98, Table 2)
+// wherever he lists the constituent. Rules name the formula of
+// basic_factor; compound rows list their parts.
+const std::array<Constituent, 50> TABLE = {{
+    // Long period.
+    basic("SA", {0, 0, 1, 0, 0, 0}, 0, R::Solar),
+    basic("SSA", {0, 0, 2, 0, 0, 0}, 0, R::Solar),
+    basic("MM", {0, 1, 0, -1, 0, 0}, 0, R::Mm),
+    compound("MSF", {0, 2, -2, 0, 0, 0}, 0, {{{"S2", 1}, {"M2", -1}}}),
+    basic("MF", {0, 2, 0, 0, 0, 0}, 0, R::Mf),
+    // Mtm and Msqm belong to Mf's family of the potential: Mf's rule.
+    basic("MTM", {0, 3, 0, -1, 0, 0}, 0, R::Mf),
+    basic("MSQM", {0, 4, -2, 0, 0, 0}, 0, R::Mf),
+    // Diurnal.
+    basic("2Q1", {1, -3, 0, 2, 0, 0}, 90, R::O1),
+    basic("SGM", {1, -3, 2, 0, 0, 0}, 90, R::O1),
+    basic("Q1", {1, -2, 0, 1, 0, 0}, 90, R::O1),
+    basic("RHO1", {1, -2, 2, -1, 0, 0}, 90, R::O1),
+    basic("O1", {1, -1, 0, 0, 0, 0}, 90, R::O1),
+    basic("M1", {1, 0, 0, 1, 0, 0}, -90, R::M1),
+    basic("P1", {1, 1, -2, 0, 0, 0}, 90, R::Solar),
+    basic("S1", {1, 1, -1, 0, 0, 0}, 0, R::Solar),
+    basic("K1", {1, 1, 0, 0, 0, 0}, -90, R::K1),
+    basic("J1", {1, 2, 0, -1, 0, 0}, -90, R::J1),
+    basic("OO1", {1, 3, 0, 0, 0, 0}, -90, R::OO1),
+    // Semi-diurnal. 3N2 and 3L2 are the third-degree lines beside N2 and L2
+    // (odd degree plus order: a sine term); they take M2's rule.
+    basic("3N2", {2, -1, 0, 0, 0, 0}, -90, R::M2),
+    basic("EP2", {2, -3, 2, 1, 0, 0}, 0, R::M2),
+    basic("2N2", {2, -2, 0, 2, 0, 0}, 0, R::M2),
+    basic("MU2", {2, -2, 2, 0, 0, 0}, 0, R::M2),
+    basic("N2", {2, -1, 0, 1, 0, 0}, 0, R::M2),
+    basic("NU2", {2, -1, 2, -1, 0, 0}, 0, R::M2),
+    // MA2 and MB2: M2's annual sidebands.
+    basic("MA2", {2, 0, -1, 0, 0, 0}, 0, R::M2),
+    basic("M2", {2, 0, 0, 0, 0, 0}, 0, R::M2),
+    basic("MB2", {2, 0, 1, 0, 0, 0}, 0, R::M2),
+    compound("MKS2", {2, 0, 2, 0, 0, 0}, 0, {{{"M2", 1}, {"K2", 1}, {"S2", -1}}}),
+    basic("LAMBDA2", {2, 1, -2, 1, 0, 0}, 180, R::M2),
+    basic("L2", {2, 1, 0, -1, 0, 0}, 180, R::L2),
+    basic("3L2", {2, 1, 0, 0, 0, 0}, -90, R::M2),
+    basic("T2", {2, 2, -3, 0, 0, 1}, 0, R::Solar),
+    basic("S2", {2, 2, -2, 0, 0, 0}, 0, R::Solar),
+    basic("R2", {2, 2, -1, 0, 0, -1}, 180, R::Solar),
+    basic("K2", {2, 2, 0, 0, 0, 0}, 0, R::K2),
+    compound("2SM2", {2, 4, -4, 0, 0, 0}, 0, {{{"S2", 2}, {"M2", -1}}}),
+    // Terdiurnal. T3 and R3 are S3's sidebands at ∓(h − p′).
+    basic("M3", {3, 0, 0, 0, 0, 0}, 180, R::M3),
+    basic("T3", {3, 3, -4, 0, 0, 1}, 0, R::Solar),
+    basic("S3", {3, 3, -3, 0, 0, 0}, 0, R::Solar),
+    basic("R3", {3, 3, -2, 0, 0, -1}, 0, R::Solar),
+    // Shallow water: sums of their parts.
+    compound("N4", {4, -2, 0, 2, 0, 0}, 0, {{{"N2", 2}}}),
+    compound("MN4", {4, -1, 0, 1, 0, 0}, 0, {{{"M2", 1}, {"N2", 1}}}),
+    compound("M4", {4, 0, 0, 0, 0, 0}, 0, {{{"M2", 2}}}),
+    compound("MS4", {4, 2, -2, 0, 0, 0}, 0, {{{"M2", 1}, {"S2", 1}}}),
+    compound("S4", {4, 4, -4, 0, 0, 0}, 0, {{{"S2", 2}}}),
+    compound("2MO5", {5, -1, 0, 0, 0, 0}, 90, {{{"M2", 2}, {"O1", 1}}}),
+    compound("2MK5", {5, 1, 0, 0, 0, 0}, -90, {{{"M2", 2}, {"K1", 1}}}),
+    compound("M6", {6, 0, 0, 0, 0, 0}, 0, {{{"M2", 3}}}),
+    compound("2MS6", {6, 2, -2, 0, 0, 0}, 0, {{{"M2", 2}, {"S2", 1}}}),
+    compound("M8", {8, 0, 0, 0, 0, 0}, 0, {{{"M2", 4}}}),
+}};
+
+const Constituent* find(std::string_view name) {
+  for (const Constituent& c : TABLE) {
+    if (c.name == name) return &c;
+  }
+  return nullptr;
+}
+
+double speed(const Constituent& c) {
+  const auto& r = astronomy::RATES;
+  const auto& d = c.doodson;
+  return d[0] * r.tau + d[1] * r.s + d[2] * r.h + d[3] * r.p + d[4] * r.n_prime + d[5] * r.p1;
+}
+
+double equilibrium_argument(const Constituent& c, const astronomy::Arguments& a) {
+  const auto& d = c.doodson;
+  const double v =
+      d[0] * a.tau + d[1] * a.s + d[2] * a.h + d[3] * a.p - d[4] * a.n + d[5] * a.p1 + c.offset;
+  const double r = std::fmod(v, 360.0);
+  return r < 0.0 ? r + 360.0 : r;
+}
+
+namespace {
+
+// The basic formulas of Schureman SP-98, equation numbers as his; the
+// denominators are his mean values, so that f averages 1 over a node cycle.
+NodeFactor basic_factor(NodalRule rule, const NodeTerms& k) {
+  const double half_i = k.i / 2.0;
+  const double sin_i = sin_d(k.i);
+  const double cos_half = cos_d(half_i);
+  switch (rule) {
+    case R::Solar:
+    case R::Compound:
+      return {};
+    case R::Mm:  // eq. 73
+      return {(2.0 / 3.0 - sin_i * sin_i) / 0.5021, 0.0};
+    case R::Mf:  // eq. 74
+      return {sin_i * sin_i / 0.1578, -2.0 * k.xi};
+    case R::O1:  // eq. 75
+      return {sin_i * cos_half * cos_half / 0.3800, 2.0 * k.xi - k.nu};
+    case R::J1:  // eq. 76
+      return {sin_d(2.0 * k.i) / 0.7214, -k.nu};
+    case R::OO1: {  // eq. 77
+      const double sin_half = sin_d(half_i);
+      return {sin_i * sin_half * sin_half / 0.0164, -2.0 * k.xi - k.nu};
+    }
+    case R::M2:  // eq. 78
+      return {std::pow(cos_half, 4) / 0.9154, 2.0 * k.xi - 2.0 * k.nu};
+    case R::M3:  // eq. 149
+      return {std::pow(cos_half, 6) / 0.8758, 3.0 * k.xi - 3.0 * k.nu};
+    case R::K1: {  // eq. 227, u = −ν′
+      const double s2i = sin_d(2.0 * k.i);
+      return {std::sqrt(0.8965 * s2i * s2i + 0.6001 * s2i * cos_d(k.nu) + 0.1006), -k.nu_prime};
+    }
+    case R::K2: {  // eq. 235, u = −2ν″
+      const double s2 = sin_i * sin_i;
+      return {std::sqrt(19.0444 * s2 * s2 + 2.7702 * s2 * cos_d(2.0 * k.nu) + 0.0981),
+              -k.two_nu_second};
+    }
+    case R::L2: {  // eqs. 213–215: f = f(M2)/Ra, u = 2ξ − 2ν − R
+      const NodeFactor m2 = basic_factor(R::M2, k);
+      const double t2 = tan_d(half_i) * tan_d(half_i);
+      const double cos_2p = cos_d(2.0 * k.big_p);
+      const double inverse_ra = std::sqrt(1.0 - 12.0 * t2 * cos_2p + 36.0 * t2 * t2);
+      const double r = std::atan2(sin_d(2.0 * k.big_p), 1.0 / (6.0 * t2) - cos_2p) / kDegree;
+      return {m2.f * inverse_ra, m2.u - r};
+    }
+    case R::M1: {  // eqs. 195–207: f = f(O1)/Qa, u = ξ − ν + Q
+      const NodeFactor o1 = basic_factor(R::O1, k);
+      const double cos_i = cos_d(k.i);
+      const double c2 = cos_half * cos_half;
+      const double inverse_qa = std::sqrt(0.25 + 1.5 * cos_i * cos_d(2.0 * k.big_p) / c2 +
+                                          2.25 * cos_i * cos_i / (c2 * c2));
+      const double q =
+          std::atan2((5.0 * cos_i - 1.0) * sin_d(k.big_p), (7.0 * cos_i + 1.0) * cos_d(k.big_p)) /
+          kDegree;
+      return {o1.f * inverse_qa, k.xi - k.nu + q};
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+// A compound's f is the product of its parts' f (each to the power of its
+// multiplier's size), its u the sum of their u times the multiplier.
+NodeFactor node_factor(const Constituent& c, const NodeTerms& k) {
+  if (c.rule != R::Compound) return basic_factor(c.rule, k);
+  NodeFactor total;
+  for (const Part& part : c.parts) {
+    if (part.times == 0) continue;
+    const NodeFactor p = node_factor(*find(part.name), k);
+    total.f *= std::pow(p.f, std::abs(part.times));
+    total.u += part.times * p.u;
+  }
+  return total;
+}
+
+}  // namespace nerith::full::constituents

@@ -1,0 +1,67 @@
+// The full model's height curve over one window: each constituent's term
+// worked out once, then heights on the 300 s scan grid by rotating each
+// term's phasor one step (one complex product per constituent), and heights
+// elsewhere by the direct cosine sum.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "full/catalogue.hpp"
+
+namespace nerith::full::curve {
+
+// f·A·cos(phase + omega·(t − t_ref)).
+struct Term {
+  double scale;  // f × amplitude, metres
+  double phase;  // V0 + u − g at t_ref, radians
+  double omega;  // radians per second
+};
+
+// Which constituents a curve keeps.
+enum class Species { All, SemiDiurnal };
+
+// The station's terms with V0 at t_ref and f, u at node_time.
+std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
+                          std::int64_t node_time, Species species = Species::All);
+
+// mean_level + Σ f·A·cos(phase + ω·(t − t_ref)), one cosine per term.
+double direct_height(std::span<const Term> terms, double mean_level, std::int64_t t_ref,
+                     std::int64_t t);
+
+// A window [start, end) of one station's curve, with the astronomy at start
+// and the nodal corrections at the window's middle, as the built-in model
+// takes them. One curve serves one query on one thread: height() keeps a
+// cursor on the scan grid start − 300, start, start + 300, …
+class Curve {
+ public:
+  Curve(const Station& station, const catalogue::Rows& rows, std::int64_t start, std::int64_t end,
+        Species species = Species::All);
+
+  std::int64_t start() const { return start_; }
+  std::int64_t end() const { return end_; }
+
+  // Height in metres above chart datum at t: the next scan-grid instant by
+  // one rotation, any other instant by direct_height.
+  double height(std::int64_t t) const;
+
+  // Always the direct sum (for checking the rotations).
+  double direct(std::int64_t t) const { return direct_height(terms_, mean_level_, start_, t); }
+
+ private:
+  void seek(std::int64_t t) const;
+
+  std::int64_t start_;
+  std::int64_t end_;
+  double mean_level_;
+  std::vector<Term> terms_;
+  // Phasors at the cursor (real and imaginary parts) and the rotation of
+  // one scan step, as separate arrays so that the update vectorises.
+  mutable std::vector<double> re_, im_;
+  std::vector<double> step_re_, step_im_;
+  mutable std::int64_t cursor_;
+  mutable double cursor_height_ = 0.0;
+};
+
+}  // namespace nerith::full::curve
