@@ -78,10 +78,15 @@ std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,
 template <Curve C, class OnSample>
 void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sample);
 
+// The same, as a new list; when `coarse` is given, every coarse sample is
+// appended to it.
 template <Curve C>
-std::vector<Extreme> find_extremes(const C& curve) {
+std::vector<Extreme> find_extremes(const C& curve,
+                                   std::vector<engine::HeightSample>* coarse = nullptr) {
   std::vector<Extreme> found;
-  find_extremes(curve, found, [](const engine::HeightSample&) {});
+  find_extremes(curve, found, [coarse](const engine::HeightSample& sample) {
+    if (coarse != nullptr) coarse->push_back(sample);
+  });
   return found;
 }
 
