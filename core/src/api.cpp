@@ -155,4 +155,31 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
   return assembly::predict_range(BuiltinModel{}, port_id, first, last);
 }
 
+std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
+                                            std::string_view last, DaySink& sink) {
+  return assembly::for_each_day(
+      BuiltinModel{}, port_id, first, last, [&](std::size_t days) { sink.begin(days); },
+      [&](const ports::DayPrediction& day) { sink.day(day); });
+}
+
+namespace assembly {
+
+std::expected<RangeDays, ApiError> range_days(std::string_view first, std::string_view last) {
+  const auto first_bounds = day_bounds_utc(first);
+  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
+  const auto last_bounds = day_bounds_utc(last);
+  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
+  const std::int64_t s0 = first_bounds->first;
+  const std::int64_t s1 = last_bounds->first;
+  if (s0 > s1) {
+    std::string text;
+    text.reserve(first.size() + 3 + last.size());
+    text.append(first).append(" > ").append(last);
+    return fail(ApiError::Kind::InvalidDate, std::move(text));
+  }
+  return RangeDays{s0, s1, static_cast<std::size_t>((s1 - s0) / DAY + 1)};
+}
+
+}  // namespace assembly
+
 }  // namespace nerith::api

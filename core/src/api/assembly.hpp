@@ -81,34 +81,54 @@ std::expected<ports::DayPrediction, ApiError> predict_day(const M& model, std::s
   return day_of(model, *station, std::string(port_id), std::string(date), bounds->first);
 }
 
+// The first and last day starts of a valid inclusive range, and its length.
+struct RangeDays {
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+  std::size_t count = 0;
+};
+
+// Both dates checked: InvalidDate carrying the first or the last text, or
+// "first > last" when the range runs backwards.
+std::expected<RangeDays, ApiError> range_days(std::string_view first, std::string_view last);
+
+// The days of a range one at a time: `begin(count)` before the first, then
+// `each(day)` for every day in date order, with one record refilled for every
+// day (`each` may move out of it). Errors come before any call.
+template <Model M, class Begin, class Each>
+std::expected<void, ApiError> for_each_day(const M& model, std::string_view port_id,
+                                           std::string_view first, std::string_view last,
+                                           Begin&& begin, Each&& each) {
+  // Both dates are checked before the port.
+  const auto days = range_days(first, last);
+  if (!days) return std::unexpected(days.error());
+  // A station is never removed or changed once listed, so the one found for
+  // the first day serves every day.
+  const auto station = model.find(port_id);
+  if (!station) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
+  begin(days->count);
+  ports::DayPrediction day;
+  for (std::int64_t s = days->first; s <= days->last; s += DAY) {
+    day.port_id.assign(port_id);
+    day.date = format_date(civil_from_days(s / DAY));
+    fill_day(model, *station, s, day);
+    each(day);
+  }
+  return {};
+}
+
 template <Model M>
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(const M& model,
                                                                          std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last) {
-  // Both dates are checked before the port.
-  const auto first_bounds = day_bounds_utc(first);
-  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
-  const auto last_bounds = day_bounds_utc(last);
-  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
-  const std::int64_t s0 = first_bounds->first;
-  const std::int64_t s1 = last_bounds->first;
-  if (s0 > s1) {
-    std::string text;
-    text.reserve(first.size() + 3 + last.size());
-    text.append(first).append(" > ").append(last);
-    return fail(ApiError::Kind::InvalidDate, std::move(text));
-  }
-
   // No limit on the number of days. The list is sized up front so that a range
   // too large for memory fails at once with std::bad_alloc.
   std::vector<ports::DayPrediction> days;
-  days.reserve(static_cast<std::size_t>((s1 - s0) / DAY + 1));
-  for (std::int64_t s = s0; s <= s1; s += DAY) {
-    auto day = predict_day(model, port_id, format_date(civil_from_days(s / DAY)));
-    if (!day) return std::unexpected(std::move(day.error()));
-    days.push_back(std::move(*day));
-  }
+  auto done = for_each_day(
+      model, port_id, first, last, [&](std::size_t count) { days.reserve(count); },
+      [&](ports::DayPrediction& day) { days.push_back(std::move(day)); });
+  if (!done) return std::unexpected(std::move(done.error()));
   return days;
 }
 
