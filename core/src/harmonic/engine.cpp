@@ -58,23 +58,104 @@ namespace {
 // Instants and terms per pass of heights(): the phases of one pass fill 4 KiB.
 constexpr std::size_t kInstants = 32;
 constexpr std::size_t kTerms = 16;
+constexpr std::size_t kLanes = 4;
 
-// Two instants side by side. Each lane is worked out with exactly the
-// scalar operations, in the same order: SSE2 arithmetic rounds like scalar
-// arithmetic, and nothing is contracted (-ffp-contract=off).
-using Pair = double __attribute__((vector_size(16)));
-constexpr std::size_t kPairs = kInstants / 2;
+// Four instants side by side. Each lane is worked out with exactly the
+// scalar operations, in the same order: vector arithmetic rounds like scalar
+// arithmetic, and nothing is contracted (-ffp-contract=off). Without AVX the
+// compiler splits each operation into two SSE2 halves.
+using Lanes = double __attribute__((vector_size(kLanes * sizeof(double))));
 
-Pair load(const double* at) {
-  Pair p;
-  std::memcpy(&p, at, sizeof p);
-  return p;
+// The heights at `n` <= kInstants instants, `hours` after the reference
+// instant (padded with zeros to a multiple of kLanes). For each instant,
+// term by term: the phase u + (V0 + ω·Δh) − g in degrees, its cosine of
+// (phase·π)/180 radians, and the sum of cos × f·A in table order. The phases
+// are worked out a vector at a time, their cosines taken back to back, then
+// the sums added up a vector at a time.
+[[gnu::always_inline]] inline void block_heights(std::span<const PreparedTerm> terms,
+                                                 double mean_level, const double* hours,
+                                                 std::size_t n, double* out) {
+  const std::size_t vectors = (n + kLanes - 1) / kLanes;
+  std::array<Lanes, kInstants / kLanes> sums;
+  for (std::size_t v = 0; v < vectors; ++v) sums[v] = Lanes{};
+  for (std::size_t k0 = 0; k0 < terms.size(); k0 += kTerms) {
+    const std::span<const PreparedTerm> chunk =
+        terms.subspan(k0, std::min(kTerms, terms.size() - k0));
+    alignas(32) std::array<std::array<double, kInstants>, kTerms> x;
+    for (std::size_t k = 0; k < chunk.size(); ++k) {
+      const PreparedTerm& term = chunk[k];
+      for (std::size_t v = 0; v < vectors; ++v) {
+        Lanes h;
+        std::memcpy(&h, hours + kLanes * v, sizeof h);
+        const Lanes phase = term.u + (term.v0 + term.speed * h) - term.phase_lag;
+        const Lanes radians = (phase * kPi) / 180.0;
+        std::memcpy(&x[k][kLanes * v], &radians, sizeof radians);
+      }
+    }
+    for (std::size_t k = 0; k < chunk.size(); ++k) {
+      for (std::size_t i = 0; i < n; ++i) x[k][i] = std::cos(x[k][i]);
+    }
+    for (std::size_t k = 0; k < chunk.size(); ++k) {
+      for (std::size_t v = 0; v < vectors; ++v) {
+        Lanes c;
+        std::memcpy(&c, &x[k][kLanes * v], sizeof c);
+        sums[v] += c * chunk[k].scale;
+      }
+    }
+  }
+  for (std::size_t i = 0; i < n; ++i) out[i] = mean_level + sums[i / kLanes][i % kLanes];
 }
-void store(double* at, Pair p) {
-  std::memcpy(at, &p, sizeof p);
+
+using BlockHeights = void (*)(std::span<const PreparedTerm>, double, const double*, std::size_t,
+                              double*);
+
+void block_heights_baseline(std::span<const PreparedTerm> terms, double mean_level,
+                            const double* hours, std::size_t n, double* out) {
+  block_heights(terms, mean_level, hours, n, out);
+}
+
+#if defined(__x86_64__)
+// The same operations four lanes wide: they halve the cost of the divisions.
+__attribute__((target("avx2"))) void block_heights_avx2(std::span<const PreparedTerm> terms,
+                                                        double mean_level, const double* hours,
+                                                        std::size_t n, double* out) {
+  block_heights(terms, mean_level, hours, n, out);
+}
+#endif
+
+BlockHeights block_heights_for(Kernel kernel) {
+#if defined(__x86_64__)
+  if (kernel == Kernel::Avx2) return __builtin_cpu_supports("avx2") ? block_heights_avx2 : nullptr;
+#else
+  if (kernel == Kernel::Avx2) return nullptr;
+#endif
+  return block_heights_baseline;
+}
+
+// Heights at `times` through one kernel, a block of instants at a time.
+void heights_by(BlockHeights block, const WindowTerms& terms, std::span<const std::int64_t> times,
+                std::span<double> out) {
+  for (std::size_t i0 = 0; i0 < times.size(); i0 += kInstants) {
+    const std::size_t n = std::min(kInstants, times.size() - i0);
+    alignas(32) std::array<double, kInstants> hours;
+    for (std::size_t i = 0; i < n; ++i) {
+      hours[i] = static_cast<double>(times[i0 + i] - terms.t_ref()) / 3600.0;
+    }
+    std::fill(hours.begin() + static_cast<std::ptrdiff_t>(n),
+              hours.begin() + static_cast<std::ptrdiff_t>((n + kLanes - 1) / kLanes * kLanes), 0.0);
+    block(terms.terms(), terms.mean_level(), hours.data(), n, out.data() + i0);
+  }
 }
 
 }  // namespace
+
+bool heights_with(Kernel kernel, const WindowTerms& terms, std::span<const std::int64_t> times,
+                  std::span<double> out) {
+  const BlockHeights block = block_heights_for(kernel);
+  if (block == nullptr) return false;
+  heights_by(block, terms, times, out);
+  return true;
+}
 
 double WindowTerms::height(std::int64_t t) const {
   double out = 0.0;
@@ -82,42 +163,12 @@ double WindowTerms::height(std::int64_t t) const {
   return out;
 }
 
-// For each instant, term by term: the phase u + (V0 + ω·Δh) − g in degrees,
-// its cosine of (phase·π)/180 radians, and the sum of cos × f·A in table
-// order. The phases of a block are worked out two instants at a time, their
-// cosines taken back to back, then the sums added up two at a time.
 void WindowTerms::heights(std::span<const std::int64_t> times, std::span<double> out) const {
-  const std::span<const PreparedTerm> terms = terms_;
-  for (std::size_t i0 = 0; i0 < times.size(); i0 += kInstants) {
-    const std::size_t n = std::min(kInstants, times.size() - i0);
-    const std::size_t pairs = (n + 1) / 2;
-    alignas(16) std::array<double, kInstants> hours;
-    for (std::size_t i = 0; i < n; ++i) {
-      hours[i] = static_cast<double>(times[i0 + i] - t_ref_) / 3600.0;
-    }
-    if (n % 2 != 0) hours[n] = 0.0;  // the spare lane of the last pair
-    std::array<Pair, kPairs> sums;
-    for (std::size_t p = 0; p < pairs; ++p) sums[p] = Pair{0.0, 0.0};
-    for (std::size_t k0 = 0; k0 < terms.size(); k0 += kTerms) {
-      const std::span<const PreparedTerm> chunk =
-          terms.subspan(k0, std::min(kTerms, terms.size() - k0));
-      alignas(16) std::array<std::array<double, kInstants>, kTerms> x;
-      for (std::size_t k = 0; k < chunk.size(); ++k) {
-        const PreparedTerm& term = chunk[k];
-        for (std::size_t p = 0; p < pairs; ++p) {
-          const Pair phase = term.u + (term.v0 + term.speed * load(&hours[2 * p])) - term.phase_lag;
-          store(&x[k][2 * p], (phase * kPi) / 180.0);
-        }
-      }
-      for (std::size_t k = 0; k < chunk.size(); ++k) {
-        for (std::size_t i = 0; i < n; ++i) x[k][i] = std::cos(x[k][i]);
-      }
-      for (std::size_t k = 0; k < chunk.size(); ++k) {
-        for (std::size_t p = 0; p < pairs; ++p) sums[p] += load(&x[k][2 * p]) * chunk[k].scale;
-      }
-    }
-    for (std::size_t i = 0; i < n; ++i) out[i0 + i] = mean_level_ + sums[i / 2][i % 2];
-  }
+  static const BlockHeights block = [] {
+    const BlockHeights wide = block_heights_for(Kernel::Avx2);
+    return wide != nullptr ? wide : block_heights_for(Kernel::Baseline);
+  }();
+  heights_by(block, *this, times, out);
 }
 
 std::vector<HeightSample> compute_heights(std::int64_t start, std::int64_t end, std::uint32_t step,
