@@ -66,18 +66,27 @@ constexpr std::size_t kLanes = 4;
 // compiler splits each operation into two SSE2 halves.
 using Lanes = double __attribute__((vector_size(kLanes * sizeof(double))));
 
-// The heights at `n` <= kInstants instants, `hours` after the reference
-// instant (padded with zeros to a multiple of kLanes). For each instant,
-// term by term: the phase u + (V0 + ω·Δh) − g in degrees, its cosine of
-// (phase·π)/180 radians, and the sum of cos × f·A in table order. The phases
-// are worked out a vector at a time, their cosines taken back to back, then
-// the sums added up a vector at a time.
+// The heights at `n` <= kInstants instants. For each instant, term by term:
+// the phase u + (V0 + ω·Δh) − g in degrees with Δh = (t − t_ref) / 3600, its
+// cosine of (phase·π)/180 radians, and the sum of cos × f·A in table order.
+// The phases are worked out a vector at a time, their cosines taken back to
+// back, then the sums added up a vector at a time.
 [[gnu::always_inline]] inline void block_heights(std::span<const PreparedTerm> terms,
-                                                 double mean_level, const double* hours,
-                                                 std::size_t n, double* out) {
+                                                 double mean_level, std::int64_t t_ref,
+                                                 const std::int64_t* times, std::size_t n,
+                                                 double* out) {
   const std::size_t vectors = (n + kLanes - 1) / kLanes;
+  alignas(32) std::array<double, kInstants> seconds;
+  for (std::size_t i = 0; i < n; ++i) seconds[i] = static_cast<double>(times[i] - t_ref);
+  for (std::size_t i = n; i < vectors * kLanes; ++i) seconds[i] = 0.0;  // spare lanes
+  std::array<Lanes, kInstants / kLanes> hours;
   std::array<Lanes, kInstants / kLanes> sums;
-  for (std::size_t v = 0; v < vectors; ++v) sums[v] = Lanes{};
+  for (std::size_t v = 0; v < vectors; ++v) {
+    Lanes dt;
+    std::memcpy(&dt, &seconds[kLanes * v], sizeof dt);
+    hours[v] = dt / 3600.0;
+    sums[v] = Lanes{};
+  }
   for (std::size_t k0 = 0; k0 < terms.size(); k0 += kTerms) {
     const std::span<const PreparedTerm> chunk =
         terms.subspan(k0, std::min(kTerms, terms.size() - k0));
@@ -85,9 +94,7 @@ using Lanes = double __attribute__((vector_size(kLanes * sizeof(double))));
     for (std::size_t k = 0; k < chunk.size(); ++k) {
       const PreparedTerm& term = chunk[k];
       for (std::size_t v = 0; v < vectors; ++v) {
-        Lanes h;
-        std::memcpy(&h, hours + kLanes * v, sizeof h);
-        const Lanes phase = term.u + (term.v0 + term.speed * h) - term.phase_lag;
+        const Lanes phase = term.u + (term.v0 + term.speed * hours[v]) - term.phase_lag;
         const Lanes radians = (phase * kPi) / 180.0;
         std::memcpy(&x[k][kLanes * v], &radians, sizeof radians);
       }
@@ -106,20 +113,22 @@ using Lanes = double __attribute__((vector_size(kLanes * sizeof(double))));
   for (std::size_t i = 0; i < n; ++i) out[i] = mean_level + sums[i / kLanes][i % kLanes];
 }
 
-using BlockHeights = void (*)(std::span<const PreparedTerm>, double, const double*, std::size_t,
-                              double*);
+using BlockHeights = void (*)(std::span<const PreparedTerm>, double, std::int64_t,
+                              const std::int64_t*, std::size_t, double*);
 
 void block_heights_baseline(std::span<const PreparedTerm> terms, double mean_level,
-                            const double* hours, std::size_t n, double* out) {
-  block_heights(terms, mean_level, hours, n, out);
+                            std::int64_t t_ref, const std::int64_t* times, std::size_t n,
+                            double* out) {
+  block_heights(terms, mean_level, t_ref, times, n, out);
 }
 
 #if defined(__x86_64__)
 // The same operations four lanes wide: they halve the cost of the divisions.
 __attribute__((target("avx2"))) void block_heights_avx2(std::span<const PreparedTerm> terms,
-                                                        double mean_level, const double* hours,
-                                                        std::size_t n, double* out) {
-  block_heights(terms, mean_level, hours, n, out);
+                                                        double mean_level, std::int64_t t_ref,
+                                                        const std::int64_t* times, std::size_t n,
+                                                        double* out) {
+  block_heights(terms, mean_level, t_ref, times, n, out);
 }
 #endif
 
@@ -137,13 +146,7 @@ void heights_by(BlockHeights block, const WindowTerms& terms, std::span<const st
                 std::span<double> out) {
   for (std::size_t i0 = 0; i0 < times.size(); i0 += kInstants) {
     const std::size_t n = std::min(kInstants, times.size() - i0);
-    alignas(32) std::array<double, kInstants> hours;
-    for (std::size_t i = 0; i < n; ++i) {
-      hours[i] = static_cast<double>(times[i0 + i] - terms.t_ref()) / 3600.0;
-    }
-    std::fill(hours.begin() + static_cast<std::ptrdiff_t>(n),
-              hours.begin() + static_cast<std::ptrdiff_t>((n + kLanes - 1) / kLanes * kLanes), 0.0);
-    block(terms.terms(), terms.mean_level(), hours.data(), n, out.data() + i0);
+    block(terms.terms(), terms.mean_level(), terms.t_ref(), times.data() + i0, n, out.data() + i0);
   }
 }
 

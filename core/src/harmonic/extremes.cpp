@@ -77,6 +77,10 @@ double Window::height(std::int64_t t) const {
 }
 
 void Window::heights(std::span<const std::int64_t> times, std::span<double> out) const {
+  if (std::all_of(times.begin(), times.end(), [&](std::int64_t t) { return reachable(t) == t; })) {
+    terms_.heights(times, out);
+    return;
+  }
   constexpr std::size_t kBlock = 64;
   for (std::size_t i0 = 0; i0 < times.size(); i0 += kBlock) {
     const std::size_t n = std::min(kBlock, times.size() - i0);
