@@ -42,13 +42,14 @@ WindowTerms::WindowTerms(std::int64_t t_ref, const AstronomicalArguments& astro,
     : t_ref_(t_ref), mean_level_(mean_level) {
   // Each group's factor once: the same doubles as asking per constituent.
   std::array<std::optional<NodalFactor>, NODAL_GROUPS> factors;
+  const double tau = constituents::mean_lunar_time(astro);
   terms_.reserve(constituents.size());
   for (const ports::HarmonicConstituent& c : constituents) {
     const ConstituentDef* def = find_constituent(c.name);
     if (def == nullptr) continue;
     auto& factor = factors[static_cast<std::size_t>(def->nodal_group)];
     if (!factor) factor = nodal.factor(def->nodal_group);
-    terms_.push_back({def->speed, def->equilibrium_argument(astro), factor->u, c.phase_lag,
+    terms_.push_back({def->speed, def->equilibrium_argument(astro, tau), factor->u, c.phase_lag,
                       factor->f * c.amplitude});
   }
 }
