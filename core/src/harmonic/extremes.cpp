@@ -65,13 +65,6 @@ Window::Window(std::int64_t start, std::int64_t end,
       terms_(start, engine::AstronomicalArguments::at(start),
              engine::NodalCorrections::at(std::midpoint(start, end)), constituents, mean_level) {}
 
-// The engine takes t − start in i64; only windows wider than 2^63 s need the clamp.
-std::int64_t Window::reachable(std::int64_t t) const {
-  if (start_ < 0 && t > start_ + kMax) return start_ + kMax;
-  if (start_ > 0 && t < start_ + kMin) return start_ + kMin;
-  return t;
-}
-
 double Window::height(std::int64_t t) const {
   return terms_.height(reachable(t));
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <concepts>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <utility>
@@ -37,7 +38,14 @@ class Window {
   void heights(std::span<const std::int64_t> times, std::span<double> out) const;
 
  private:
-  std::int64_t reachable(std::int64_t t) const;
+  // The engine takes t − start in i64; only windows wider than 2^63 s need the clamp.
+  std::int64_t reachable(std::int64_t t) const {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    if (start_ < 0 && t > start_ + kMax) return start_ + kMax;
+    if (start_ > 0 && t < start_ + kMin) return start_ + kMin;
+    return t;
+  }
 
   std::int64_t start_;
   std::int64_t end_;
