@@ -279,6 +279,8 @@ TEST(FullCatalogue, BadDocumentsFailToLoad) {
            constituents + "]}]}";
   };
   ASSERT_TRUE(full::catalogue::parse(document(R"("atlantic")", R"(["M2",1,2])")));
+  std::string huge_gauge = document(R"("atlantic")", R"(["M2",1,2])");
+  huge_gauge.replace(huge_gauge.find(R"("gauge":1)"), 9, R"("gauge":1e300)");
   struct Bad {
     std::string text;
     std::string_view fault;
@@ -291,6 +293,7 @@ TEST(FullCatalogue, BadDocumentsFailToLoad) {
       {document(R"("pacific")", R"(["M2",1,2])"), "unknown coast"},
       {document("7", R"(["M2",1,2])"), "expected a string"},
       {R"({"licence":"x","attribution":"a"})", "missing field `stations`"},
+      {huge_gauge, "gauge must be a whole number"},
       {"{", ""},
   };
   for (const Bad& b : bad) {

@@ -1,6 +1,7 @@
 #include "full/catalogue.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -39,6 +40,15 @@ void read_constituent(const Document& doc, const Json& value, Station& station, 
   rows.push_back(row);
 }
 
+// A whole number that fits an int; anything else would convert out of range.
+int read_count(const Document& doc, const ObjectReader& in, std::string_view key) {
+  const double x = in.number(key);
+  if (!(x >= 0.0 && x <= 2147483647.0) || x != std::floor(x)) {
+    throw ReadError(doc.located(std::string(key) + " must be a whole number", *in.any(key)));
+  }
+  return static_cast<int>(x);
+}
+
 void read_station(const Document& doc, const Json& value, Catalogue& out) {
   const ObjectReader in(
       doc, value, "a station",
@@ -47,7 +57,7 @@ void read_station(const Document& doc, const Json& value, Catalogue& out) {
   Station s;
   s.id = in.string("id");
   s.name = in.string("name");
-  s.gauge = static_cast<int>(in.number("gauge"));
+  s.gauge = read_count(doc, in, "gauge");
   s.record = in.string("record");
   s.latitude = in.number("latitude");
   s.longitude = in.number("longitude");
@@ -65,7 +75,7 @@ void read_station(const Document& doc, const Json& value, Catalogue& out) {
   }
   s.analysis_first = span[0].get<std::string>();
   s.analysis_last = span[1].get<std::string>();
-  s.quality = static_cast<int>(in.number("quality"));
+  s.quality = read_count(doc, in, "quality");
   Rows rows;
   for (const Json& entry : in.array("constituents")) read_constituent(doc, entry, s, rows);
   out.stations.push_back(std::move(s));
