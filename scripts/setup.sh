@@ -13,6 +13,10 @@ packages=(
 if [[ "${1:-all}" != build ]]; then
   packages+=(
     libgtest-dev libbenchmark-dev      # tests and benchmarks
+    googletest                         # GoogleTest sources, built for the target by cross builds
+    g++-aarch64-linux-gnu              # cross compilers for 64-bit and 32-bit ARM Linux
+    g++-arm-linux-gnueabihf
+    qemu-user                          # runs the cross-built tests
     python3                            # the foreign-language client test; the Unicode table generator
     unicode-data                       # the Unicode Character Database the tables are generated from
     libicu-dev                         # the oracle the Unicode tables are tested against

@@ -42,7 +42,7 @@ Outcome<RustBuffer> lower_answer(std::expected<T, api::ApiError> answer) {
 // buffer is sized for the others, from that day's size and one extreme more.
 class RangeEncoder final : public api::DaySink {
  public:
-  void begin(std::size_t days) override {
+  void begin(std::uint64_t days) override {
     wire::write_count(out_, days);
     remaining_ = days;
   }
@@ -61,7 +61,7 @@ class RangeEncoder final : public api::DaySink {
   static constexpr std::uint64_t kCountBytes = 4;
   static constexpr std::uint64_t kExtremeBytes = 19;  // time, height, is_high, coefficient
   ByteBuffer out_;
-  std::size_t remaining_ = 0;
+  std::uint64_t remaining_ = 0;
 };
 
 // An argument that cannot be read: code 2, not logged.

@@ -44,6 +44,9 @@ RustBuffer empty_buffer() noexcept {
 
 const char* malformation(const RustBuffer& buffer) noexcept {
   if (buffer.data != nullptr) {
+    // No block that large exists in this process (on 32-bit targets, 2^31
+    // bytes or more), whatever the caller declares.
+    if (buffer.capacity > kMaxAllocation) return "RustBuffer capacity exceeds the address space";
     return buffer.len > buffer.capacity ? "RustBuffer length exceeds capacity" : nullptr;
   }
   if (buffer.capacity != 0) return "null RustBuffer had non-zero capacity";
@@ -58,7 +61,8 @@ void free_storage(const RustBuffer& buffer) noexcept {
 RustBuffer zeroed(std::uint64_t size) {
   if (size > kMaxBufferSize) throw Panic("capacity overflow");
   if (size == 0) return empty_buffer();
-  auto* data = static_cast<std::uint8_t*>(std::calloc(size, 1));
+  if (size > kMaxAllocation) allocation_failed(size);
+  auto* data = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(size), 1));
   if (data == nullptr) allocation_failed(size);
   return {size, size, data};
 }
@@ -94,7 +98,9 @@ void ByteBuffer::reserve(std::uint64_t additional) {
       capacity > kMaxBufferSize ? std::numeric_limits<std::uint64_t>::max() : 2 * capacity;
   const std::uint64_t grown = std::max({doubled, len + additional, std::uint64_t{8}});
   if (grown > kMaxBufferSize) throw Panic("capacity overflow");
-  void* data = capacity == 0 ? std::malloc(grown) : std::realloc(buffer_.data, grown);
+  if (grown > kMaxAllocation) allocation_failed(grown);
+  const auto bytes = static_cast<std::size_t>(grown);
+  void* data = capacity == 0 ? std::malloc(bytes) : std::realloc(buffer_.data, bytes);
   if (data == nullptr) allocation_failed(grown);  // the old storage is still owned
   buffer_.data = static_cast<std::uint8_t*>(data);
   buffer_.capacity = grown;
@@ -109,7 +115,8 @@ void ByteBuffer::append(std::span<const std::uint8_t> bytes) {
 
 std::span<const std::uint8_t> ByteBuffer::bytes() const noexcept {
   if (buffer_.len == 0) return {};
-  return {buffer_.data, buffer_.len};
+  return {buffer_.data,
+          static_cast<std::size_t>(buffer_.len)};  // len <= capacity <= kMaxAllocation
 }
 
 RustBuffer ByteBuffer::release() noexcept {
@@ -120,7 +127,7 @@ RustBuffer ByteBuffer::release() noexcept {
 std::span<const std::uint8_t> ArgBuffer::bytes() const {
   if (malformation_ != nullptr) throw Panic(malformation_);
   if (buffer_.len == 0) return {};
-  return {buffer_.data, buffer_.len};
+  return {buffer_.data, static_cast<std::size_t>(buffer_.len)};  // well formed: fits size_t
 }
 
 std::string_view ArgBuffer::text() const {

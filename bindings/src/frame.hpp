@@ -23,8 +23,10 @@ static_assert(sizeof(RustBuffer) == 24 && offsetof(RustBuffer, capacity) == 0 &&
               offsetof(RustBuffer, len) == 8 && offsetof(RustBuffer, data) == 16);
 static_assert(std::is_standard_layout_v<ForeignBytes> &&
               std::is_trivially_copyable_v<ForeignBytes>);
-static_assert(sizeof(ForeignBytes) == 16 && offsetof(ForeignBytes, len) == 0 &&
-              offsetof(ForeignBytes, data) == 8);
+// The i32 length is padded to the pointer's width: 16 bytes on 64-bit
+// targets, 8 on 32-bit ones.
+static_assert(sizeof(ForeignBytes) == 2 * sizeof(void*) && offsetof(ForeignBytes, len) == 0 &&
+              offsetof(ForeignBytes, data) == sizeof(void*));
 static_assert(std::is_standard_layout_v<RustCallStatus> &&
               std::is_trivially_copyable_v<RustCallStatus>);
 static_assert(sizeof(RustCallStatus) == 32 && offsetof(RustCallStatus, code) == 0 &&
@@ -38,8 +40,13 @@ class Panic : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The largest buffer the library makes: 2^63 - 1 bytes.
+// The largest buffer size the contract allows: 2^63 - 1 bytes; beyond it,
+// "capacity overflow".
 inline constexpr std::uint64_t kMaxBufferSize = (std::uint64_t{1} << 63) - 1;
+// The largest block this process can address (2^31 - 1 bytes on 32-bit
+// targets). A size between the two cannot be allocated here: it fails as an
+// allocation does, and is never narrowed to size_t.
+inline constexpr std::uint64_t kMaxAllocation = PTRDIFF_MAX;
 
 // The empty buffer made by the library: capacity 0, len 0, placeholder data.
 RustBuffer empty_buffer() noexcept;

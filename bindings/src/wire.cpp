@@ -171,7 +171,7 @@ void write_string(ByteBuffer& out, std::string_view value) {
   out.append({reinterpret_cast<const std::uint8_t*>(value.data()), value.size()});
 }
 
-void write_count(ByteBuffer& out, std::size_t count) {
+void write_count(ByteBuffer& out, std::uint64_t count) {
   if (count > kMaxLength) {
     throw Panic("a sequence of " + std::to_string(count) + " elements is too long to encode");
   }

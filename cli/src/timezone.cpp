@@ -108,9 +108,12 @@ LocalTime Zone::local(std::int64_t t) const {
     return {day, t - day * 86400, 0, "UTC"};
   }
   select_zone(name_);
-  const std::time_t time = t;
+  // Where time_t has 32 bits (32-bit Android), an instant past 2038 would wrap.
+  const auto time = static_cast<std::time_t>(t);
   std::tm tm{};
-  if (localtime_r(&time, &tm) == nullptr) throw std::runtime_error("time out of range");
+  if (static_cast<std::int64_t>(time) != t || localtime_r(&time, &tm) == nullptr) {
+    throw std::runtime_error("time out of range");
+  }
   LocalTime local;
   local.day = days_from_civil(tm.tm_year + 1900, static_cast<unsigned>(tm.tm_mon + 1),
                               static_cast<unsigned>(tm.tm_mday));

@@ -22,8 +22,6 @@ using harmonic::engine::NodalCorrections;
 
 constexpr std::int64_t kDay = assembly::DAY;
 
-__extension__ using Wide = __int128;
-
 // 00:00:00 UTC of the day holding t: t minus the Euclidean remainder. In the
 // first day of the i64 range that midnight cannot be written; the next one
 // stands in for it.
@@ -31,6 +29,17 @@ std::int64_t midnight_at_or_before(std::int64_t t) {
   const std::int64_t r = ((t % kDay) + kDay) % kDay;
   if (t < std::numeric_limits<std::int64_t>::min() + r) return t + (kDay - r);
   return t - r;
+}
+
+// x = quotient·n + rest with 0 <= rest < n, for n > 0.
+struct FloorDivision {
+  std::int64_t quotient;
+  std::int64_t rest;
+};
+FloorDivision floor_divide(std::int64_t x, std::int64_t n) {
+  const std::int64_t q = x / n;
+  const std::int64_t r = x % n;
+  return r < 0 ? FloorDivision{q - 1, r + n} : FloorDivision{q, r};
 }
 
 // A decimal i32: an optional single '+', then ASCII digits only.
@@ -122,18 +131,26 @@ std::optional<std::pair<std::int64_t, std::int64_t>> day_bounds_utc(std::string_
 }
 
 // Day number to civil date through the Julian Day Number (1970-01-01 is JDN
-// 2440588; a = JDN + 32044), every division truncating toward zero. Computed
-// in 128 bits so that no day number overflows; every result fits in i64.
+// 2440588; a = JDN + 32044), every division truncating toward zero:
+// b = (4a + 3) / 146097, c = a − 146097b / 4, e = (4c + 3) / 1461,
+// f = c − 1461e / 4, m = (5f + 2) / 153. a can leave i64, so it is held as
+// 146097q + s with s small; b and 146097b / 4 are rebuilt from floor divisions
+// of the small parts, exact for every day number (c, e, f and m are small).
 CivilDate civil_from_days(std::int64_t days) {
-  const Wide a = Wide{days} + 2472632;
-  const Wide b = (4 * a + 3) / 146097;
-  const Wide c = a - (146097 * b) / 4;
-  const Wide e = (4 * c + 3) / 1461;
-  const Wide f = c - (1461 * e) / 4;
-  const Wide m = (5 * f + 2) / 153;
-  return {static_cast<std::int64_t>(100 * b + e - 4800 + m / 10),
-          static_cast<std::int64_t>(m + 3 - 12 * (m / 10)),
-          static_cast<std::int64_t>(f - (153 * m + 2) / 5 + 1)};
+  const std::int64_t q = days / 146097;
+  const std::int64_t s = days % 146097 + 2472632;
+  // 4a + 3 = 146097·4q + (4s + 3); truncation is the floor, plus one when a
+  // negative quotient is inexact.
+  const auto [w, w_rest] = floor_divide(4 * s + 3, 146097);
+  const std::int64_t b_floor = 4 * q + w;
+  const std::int64_t b = b_floor + (b_floor < 0 && w_rest != 0 ? 1 : 0);
+  // b = 4(q + k) + g, so 146097b / 4 = 146097(q + k) + 146097g / 4, the same way.
+  const auto [k, g] = floor_divide(b - 4 * q, 4);
+  const std::int64_t c = s - (146097 * k + 146097 * g / 4 + (b < 0 && 146097 * g % 4 != 0 ? 1 : 0));
+  const std::int64_t e = (4 * c + 3) / 1461;
+  const std::int64_t f = c - (1461 * e) / 4;
+  const std::int64_t m = (5 * f + 2) / 153;
+  return {100 * b + e - 4800 + m / 10, m + 3 - 12 * (m / 10), f - (153 * m + 2) / 5 + 1};
 }
 
 std::string format_date(const CivilDate& date) {
@@ -158,7 +175,7 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
 std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
                                             std::string_view last, DaySink& sink) {
   return assembly::for_each_day(
-      BuiltinModel{}, port_id, first, last, [&](std::size_t days) { sink.begin(days); },
+      BuiltinModel{}, port_id, first, last, [&](std::uint64_t days) { sink.begin(days); },
       [&](const ports::DayPrediction& day) { sink.day(day); });
 }
 
@@ -177,7 +194,7 @@ std::expected<RangeDays, ApiError> range_days(std::string_view first, std::strin
     text.append(first).append(" > ").append(last);
     return fail(ApiError::Kind::InvalidDate, std::move(text));
   }
-  return RangeDays{s0, s1, static_cast<std::size_t>((s1 - s0) / DAY + 1)};
+  return RangeDays{s0, s1, static_cast<std::uint64_t>((s1 - s0) / DAY) + 1};
 }
 
 }  // namespace assembly

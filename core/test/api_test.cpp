@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "builtin_port.hpp"
 #include "db.hpp"
@@ -143,6 +145,50 @@ TEST(CivilFromDays, ExtremeDayNumbersDoNotOverflow) {
             (CivilDate{25252734927768524, 7, 27}));
   EXPECT_FALSE(format_date(civil_from_days(std::numeric_limits<std::int64_t>::min())).empty());
 }
+
+// Every quotient and remainder near the ends of the i64 range and near the
+// 400-year boundaries, where an intermediate leaves i64 or changes sign.
+TEST(CivilFromDays, ExtremeDayNumbersAreExact) {
+  constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+  constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+  const std::pair<std::int64_t, CivilDate> cases[] = {
+      {kMin, {-25252734927764584, -5, -23}},
+      {kMin + 1, {-25252734927764584, -5, -22}},
+      {-2618730, {-5200, 3, 0}},
+      {-2472633, {-4800, 3, 0}},
+      {-2472632, {-4800, 3, 1}},
+      {-2472631, {-4800, 3, 2}},
+      {kMax - 2472632, {25252734927761754, 9, 25}},
+      {kMax - 2472631, {25252734927761754, 9, 26}},
+      {kMax - 1, {25252734927768524, 7, 26}},
+  };
+  for (const auto& [days, date] : cases) EXPECT_EQ(civil_from_days(days), date) << days;
+}
+
+#ifdef __SIZEOF_INT128__
+// The same formula in 128 bits, where the compiler has them (not on 32-bit ARM).
+TEST(CivilFromDays, MatchesTheFormulaIn128BitsAcrossTheRange) {
+  __extension__ using Wide = __int128;
+  auto wide = [](std::int64_t days) {
+    const Wide a = Wide{days} + 2472632;
+    const Wide b = (4 * a + 3) / 146097;
+    const Wide c = a - (146097 * b) / 4;
+    const Wide e = (4 * c + 3) / 1461;
+    const Wide f = c - (1461 * e) / 4;
+    const Wide m = (5 * f + 2) / 153;
+    return CivilDate{static_cast<std::int64_t>(100 * b + e - 4800 + m / 10),
+                     static_cast<std::int64_t>(m + 3 - 12 * (m / 10)),
+                     static_cast<std::int64_t>(f - (153 * m + 2) / 5 + 1)};
+  };
+  // Every shift of a pseudo-random sequence covers each magnitude and sign.
+  std::uint64_t x = 0x9e3779b97f4a7c15;
+  for (int i = 0; i < 200000; ++i) {
+    x = x * 6364136223846793005 + 1442695040888963407;
+    const auto days = static_cast<std::int64_t>(x) >> (i % 64);
+    ASSERT_EQ(civil_from_days(days), wide(days)) << days;
+  }
+}
+#endif
 
 TEST(FormatDate, PadsYearToFourAndMonthDayToTwo) {
   struct Case {

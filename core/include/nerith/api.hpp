@@ -58,8 +58,9 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
 // day at once (the binding layer encodes it) instead of keeping the list.
 class DaySink {
  public:
-  // The number of days, before the first one.
-  virtual void begin(std::size_t days) = 0;
+  // The number of days, before the first one (a 64-bit count: the longest
+  // ranges hold more days than a 32-bit size_t).
+  virtual void begin(std::uint64_t days) = 0;
   // Each day in date order. The record is refilled for the next day.
   virtual void day(const ports::DayPrediction& prediction) = 0;
 

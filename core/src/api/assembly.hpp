@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <expected>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -85,7 +86,7 @@ std::expected<ports::DayPrediction, ApiError> predict_day(const M& model, std::s
 struct RangeDays {
   std::int64_t first = 0;
   std::int64_t last = 0;
-  std::size_t count = 0;
+  std::uint64_t count = 0;  // more than a 32-bit size_t holds, for the longest ranges
 };
 
 // Both dates checked: InvalidDate carrying the first or the last text, or
@@ -126,7 +127,13 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(const M
   // too large for memory fails at once with std::bad_alloc.
   std::vector<ports::DayPrediction> days;
   auto done = for_each_day(
-      model, port_id, first, last, [&](std::size_t count) { days.reserve(count); },
+      model, port_id, first, last,
+      [&](std::uint64_t count) {
+        // On a 32-bit target the count may not fit size_t: it fails as it would
+        // on a 64-bit one, instead of reserving a wrapped-around size.
+        if (count > days.max_size()) throw std::bad_alloc();
+        days.reserve(static_cast<std::size_t>(count));
+      },
       [&](ports::DayPrediction& day) { days.push_back(std::move(day)); });
   if (!done) return std::unexpected(std::move(done.error()));
   return days;

@@ -13,8 +13,6 @@ constexpr std::int64_t kMinSpacing = 1800;  // reported extremes are at least th
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 
-__extension__ using Wide = __int128;
-
 }  // namespace
 
 namespace detail {
@@ -25,8 +23,14 @@ std::int64_t offset(std::int64_t t, std::int64_t d) {
   return t + d;
 }
 
+// With a + b = 2s + r, s = a/2 + b/2 and r = a%2 + b%2 in −2…2, an odd sum
+// rounds toward zero: toward s + 1 when it is negative, s − 1 when positive.
 std::int64_t half_sum(std::int64_t a, std::int64_t b) {
-  return static_cast<std::int64_t>((Wide{a} + b) / 2);
+  const std::int64_t s = a / 2 + b / 2;
+  const std::int64_t r = a % 2 + b % 2;
+  if (r == 1 && s < 0) return s + 1;
+  if (r == -1 && s > 0) return s - 1;
+  return s + r / 2;
 }
 
 // Stable insertion sort by time. Entries come from the scan nearly in order
