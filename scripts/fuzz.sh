@@ -16,7 +16,8 @@ harnesses=("$@")
 build=${NERITH_FUZZ_BUILD:-build/fuzz}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-19 \
-  -DNERITH_BUILD_FUZZ=ON -DNERITH_SANITIZER=address -DNERITH_BUILD_TESTS=OFF >/dev/null
+  -DNERITH_BUILD_FUZZ=ON -DNERITH_SANITIZER=address -DNERITH_BUILD_TESTS=OFF -DNERITH_WERROR=ON \
+  >/dev/null
 targets=()
 for harness in "${harnesses[@]}"; do targets+=("fuzz_$harness"); done
 if ! cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >"$build/build.log" 2>&1; then

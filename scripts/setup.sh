@@ -22,6 +22,7 @@ if [[ "${1:-all}" != build ]]; then
     libicu-dev                         # the oracle the Unicode tables are tested against
     librsvg2-bin                       # checks that tide charts render
     clang-19 libclang-rt-19-dev        # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
+    clang-format-14                    # the format check of scripts/test.sh
   )
 fi
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks that the committed Unicode tables are what
-# their generator writes, builds nerith and checks it five ways:
+# their generator writes and that every C++ source is formatted, builds nerith
+# with warnings as errors and checks it five ways:
 #   1. the whole test suite;
 #   2. the C++ suites cross-built for 64-bit ARM (build/arm64) and 32-bit ARM
 #      (build/armhf) Linux, run under qemu-user;
@@ -20,12 +21,14 @@ section() {
   printf '\n==== %s ====\n' "$1"
 }
 
-# Configures and builds quietly; the log is shown when the build fails.
+# Configures and builds quietly, any warning an error; the log is shown when
+# the build fails.
 build() {
   local dir=$1
   shift
   mkdir -p "$dir"
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${@:1:$#-1}" >"$dir/configure.log" 2>&1 ||
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNERITH_WERROR=ON "${@:1:$#-1}" \
+    >"$dir/configure.log" 2>&1 ||
     { cat "$dir/configure.log"; exit 1; }
   local targets=${!#}
   # shellcheck disable=SC2086  # a list of targets, or 'all'
@@ -34,7 +37,6 @@ build() {
     tail -n 20 "$dir/build.log"
     exit 1
   fi
-  grep -E 'warning:' "$dir/build.log" || true
 }
 
 # Runs ctest and adds the number of tests it ran to the total.
@@ -54,6 +56,15 @@ python3 scripts/gen_unicode_tables.py >"$tables"
 diff -u core/src/text/unicode_tables.inc "$tables" ||
   { echo "core/src/text/unicode_tables.inc is stale: run scripts/gen_unicode_tables.py"; exit 1; }
 echo "core/src/text/unicode_tables.inc is up to date"
+total=$((total + 1))
+
+section "Format"
+# Every C++ source as clang-format 14 writes it from .clang-format.
+mapfile -t sources < <(find core bindings cli bench fuzz -name '*.cpp' -o -name '*.hpp' -o -name '*.h' | sort)
+((${#sources[@]})) || { echo "no C++ sources found"; exit 1; }
+clang-format-14 --dry-run --Werror "${sources[@]}" ||
+  { echo "unformatted sources: run clang-format-14 -i on the files above"; exit 1; }
+echo "${#sources[@]} C++ sources are formatted"
 total=$((total + 1))
 
 section "Test suite"

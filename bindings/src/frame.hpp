@@ -77,6 +77,13 @@ class ByteBuffer {
   // Room for `additional` more bytes; throws Panic("capacity overflow").
   void reserve(std::uint64_t additional);
   void append(std::span<const std::uint8_t> bytes);
+  // `count` more bytes at the end, left for the caller to write; throws as reserve().
+  std::uint8_t* extend(std::uint64_t count) {
+    if (buffer_.capacity - buffer_.len < count) reserve(count);
+    std::uint8_t* at = buffer_.data + buffer_.len;
+    buffer_.len += count;
+    return at;
+  }
   std::uint64_t size() const noexcept { return buffer_.len; }
   std::span<const std::uint8_t> bytes() const noexcept;
 

@@ -13,11 +13,10 @@ constexpr std::size_t kMaxLength = std::numeric_limits<std::int32_t>::max();
 
 template <class Unsigned>
 void write_big_endian(ByteBuffer& out, Unsigned value) {
-  std::array<std::uint8_t, sizeof(Unsigned)> bytes;
-  for (std::size_t i = bytes.size(); i-- > 0; value >>= 8) {
+  std::uint8_t* bytes = out.extend(sizeof(Unsigned));
+  for (std::size_t i = sizeof(Unsigned); i-- > 0; value >>= 8) {
     bytes[i] = static_cast<std::uint8_t>(value & 0xFF);
   }
-  out.append(bytes);
 }
 
 // Where the first ill-formed sequence starts, and the length of its maximal
@@ -149,7 +148,7 @@ ports::Port read_port(Reader& in) {
 }  // namespace
 
 void write_u8(ByteBuffer& out, std::uint8_t value) {
-  out.append({&value, 1});
+  *out.extend(1) = value;
 }
 void write_bool(ByteBuffer& out, bool value) {
   write_u8(out, value ? 1 : 0);
@@ -172,7 +171,7 @@ void write_string(ByteBuffer& out, std::string_view value) {
   out.append({reinterpret_cast<const std::uint8_t*>(value.data()), value.size()});
 }
 
-void write_count(ByteBuffer& out, std::size_t count) {
+void write_count(ByteBuffer& out, std::uint64_t count) {
   if (count > kMaxLength) {
     throw Panic("a sequence of " + std::to_string(count) + " elements is too long to encode");
   }

@@ -33,7 +33,7 @@ void write_f64(ByteBuffer& out, double value);
 // Throws Panic for a text longer than 2^31 - 1 bytes.
 void write_string(ByteBuffer& out, std::string_view value);
 // Throws Panic for more than 2^31 - 1 elements.
-void write_count(ByteBuffer& out, std::size_t count);
+void write_count(ByteBuffer& out, std::uint64_t count);
 
 // The binding records share their fields and order with the core records;
 // an Extreme travels as a TidalExtreme.

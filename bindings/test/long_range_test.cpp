@@ -74,8 +74,8 @@ TEST(LongRange, ACenturyOfDaysDecodesDayByDay) {
   }
   EXPECT_EQ(in.remaining(), 0u);
 
-  // The list is built whole in the core, then lowered into one buffer: at
-  // the peak both are alive, each about the size of the encoding.
+  // Each day is encoded as it is made, so the peak is about the size of the
+  // encoding; the bound leaves room for the allocator.
   const std::uint64_t growth = after > before ? after - before : 0;
   std::printf("predict_range, %d days: %.1f MB encoded, peak RSS %.1f MB (+%.1f MB)\n", kDays,
               static_cast<double>(encoded) / 1e6, static_cast<double>(after) / 1e6,

@@ -172,19 +172,29 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
   return assembly::predict_range(BuiltinModel{}, port_id, first, last);
 }
 
+std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
+                                            std::string_view last, DaySink& sink) {
+  return assembly::for_each_day(
+      BuiltinModel{}, port_id, first, last, [&](std::uint64_t days) { sink.begin(days); },
+      [&](const ports::DayPrediction& day) { sink.day(day); });
+}
+
 namespace assembly {
 
-std::vector<HeightSample> grid_from_scan(std::span<const HeightSample> coarse, std::int64_t start,
-                                         std::int64_t end) {
-  std::vector<HeightSample> grid;
-  grid.reserve(static_cast<std::size_t>((end - start) / GRID_STEP + 1));
-  std::int64_t next = start;
-  for (const HeightSample& sample : coarse) {
-    if (sample.time != next || next > end) continue;
-    grid.push_back(sample);
-    next += GRID_STEP;
+std::expected<RangeDays, ApiError> range_days(std::string_view first, std::string_view last) {
+  const auto first_bounds = day_bounds_utc(first);
+  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
+  const auto last_bounds = day_bounds_utc(last);
+  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
+  const std::int64_t s0 = first_bounds->first;
+  const std::int64_t s1 = last_bounds->first;
+  if (s0 > s1) {
+    std::string text;
+    text.reserve(first.size() + 3 + last.size());
+    text.append(first).append(" > ").append(last);
+    return fail(ApiError::Kind::InvalidDate, std::move(text));
   }
-  return grid;
+  return RangeDays{s0, s1, static_cast<std::uint64_t>((s1 - s0) / DAY) + 1};
 }
 
 }  // namespace assembly

@@ -63,10 +63,15 @@ void assign_coefficients(std::vector<Extreme>& extremes, bool atlantic_coast, st
                          std::int64_t end) {
   if (!atlantic_coast) return;
   // The built-in table only: a custom station can never stand in for Brest.
-  const std::vector<ports::Port>& table = db::PORTS.get();
-  const auto reference = std::find_if(
-      table.begin(), table.end(), [](const ports::Port& p) { return p.id == REFERENCE_PORT_ID; });
-  if (reference == table.end()) return;
+  // The table never changes once built, so the station is looked up once (a
+  // failed build throws here every time, as the table itself does).
+  static const ports::Port* const reference = []() -> const ports::Port* {
+    const std::vector<ports::Port>& table = db::PORTS.get();
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [](const ports::Port& p) { return p.id == REFERENCE_PORT_ID; });
+    return found == table.end() ? nullptr : &*found;
+  }();
+  if (reference == nullptr) return;
   // Without a high water to grade, the reference run could change nothing.
   if (std::none_of(extremes.begin(), extremes.end(), [](const Extreme& e) { return e.is_high; })) {
     return;

@@ -50,7 +50,9 @@ struct Wrapped {
 TEST(Plugin, FindExtremesOnAnotherCurve) {
   const ToyCurve curve{0, kDay, 21600 + 30, 43200};
   std::vector<nerith::harmonic::engine::HeightSample> coarse;
-  const std::vector<Extreme> found = nerith::harmonic::extremes::find_extremes(curve, &coarse);
+  std::vector<Extreme> found;
+  nerith::harmonic::extremes::find_extremes(
+      curve, found, [&](const nerith::harmonic::engine::HeightSample& s) { coarse.push_back(s); });
   // Lows at 30 and 43230, highs at 21630 and 64830; the 60 s slope probe
   // closes the bracket about 30 s early.
   ASSERT_EQ(found.size(), 4u);

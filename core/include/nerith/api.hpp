@@ -1,6 +1,7 @@
 // The query operations: height at an instant, day and range predictions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -52,5 +53,24 @@ std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last);
+
+// Receives the days of a range as they are made, for a caller that uses each
+// day at once (the binding layer encodes it) instead of keeping the list.
+class DaySink {
+ public:
+  // The number of days, before the first one (a 64-bit count: the longest
+  // ranges hold more days than a 32-bit size_t).
+  virtual void begin(std::uint64_t days) = 0;
+  // Each day in date order. The record is refilled for the next day.
+  virtual void day(const ports::DayPrediction& prediction) = 0;
+
+ protected:
+  ~DaySink() = default;
+};
+
+// The same days as predict_range, handed to `sink` one by one. The errors
+// are predict_range's, and come before the sink is called.
+std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
+                                            std::string_view last, DaySink& sink);
 
 }  // namespace nerith::api

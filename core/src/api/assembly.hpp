@@ -38,26 +38,36 @@ concept Model = requires(const M& model, std::string_view id, const typename M::
   model.grade(station, list, t, t);
 };
 
-// The samples at start, start + 600, …, <= end, picked out of a coarse scan
-// of the same window: every grid instant is also a scan instant.
-std::vector<harmonic::engine::HeightSample> grid_from_scan(
-    std::span<const harmonic::engine::HeightSample> coarse, std::int64_t start, std::int64_t end);
+// Fills `day` (its storage reused) with the extremes, the grid and the
+// coefficients of the day [start, start + 86400) of a station, from one scan
+// of the model's curve over the day.
+template <Model M>
+void fill_day(const M& model, const typename M::Station& station, std::int64_t start,
+              ports::DayPrediction& day) {
+  static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
+  const std::int64_t end = start + DAY;
+  // The grid and the scan share one window: arguments at start, node at the
+  // middle. Every grid instant is also a coarse-scan instant, so the grid is
+  // read from the scan's samples.
+  const auto curve = model.curve(station, start, end);
+  day.heights.clear();
+  day.heights.reserve(static_cast<std::size_t>(DAY / GRID_STEP + 1));
+  std::int64_t next = start;
+  harmonic::extremes::find_extremes(curve, day.extremes,
+                                    [&](const harmonic::engine::HeightSample& sample) {
+                                      if (sample.time != next || next > end) return;
+                                      day.heights.push_back(sample);
+                                      next += GRID_STEP;
+                                    });
+  model.grade(station, day.extremes, start, end);
+}
 
-// The day [start, start + 86400) of a station: its extremes, its grid and
-// the coefficients, from one scan of the model's curve over the day.
+// The day [start, start + 86400) of a station, as a new record.
 template <Model M>
 ports::DayPrediction day_of(const M& model, const typename M::Station& station, std::string port_id,
                             std::string date, std::int64_t start) {
-  static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
-  const std::int64_t end = start + DAY;
   ports::DayPrediction day{std::move(port_id), std::move(date), {}, {}};
-  // The grid and the scan share one window: arguments at start, node at the middle.
-  const auto curve = model.curve(station, start, end);
-  std::vector<harmonic::engine::HeightSample> coarse;
-  coarse.reserve(static_cast<std::size_t>(DAY / harmonic::extremes::SCAN_STEP + 3));
-  day.extremes = harmonic::extremes::find_extremes(curve, &coarse);
-  day.heights = grid_from_scan(coarse, start, end);
-  model.grade(station, day.extremes, start, end);
+  fill_day(model, station, start, day);
   return day;
 }
 
@@ -72,38 +82,60 @@ std::expected<ports::DayPrediction, ApiError> predict_day(const M& model, std::s
   return day_of(model, *station, std::string(port_id), std::string(date), bounds->first);
 }
 
+// The first and last day starts of a valid inclusive range, and its length.
+struct RangeDays {
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+  std::uint64_t count = 0;  // more than a 32-bit size_t holds, for the longest ranges
+};
+
+// Both dates checked: InvalidDate carrying the first or the last text, or
+// "first > last" when the range runs backwards.
+std::expected<RangeDays, ApiError> range_days(std::string_view first, std::string_view last);
+
+// The days of a range one at a time: `begin(count)` before the first, then
+// `each(day)` for every day in date order, with one record refilled for every
+// day (`each` may move out of it). Errors come before any call.
+template <Model M, class Begin, class Each>
+std::expected<void, ApiError> for_each_day(const M& model, std::string_view port_id,
+                                           std::string_view first, std::string_view last,
+                                           Begin&& begin, Each&& each) {
+  // Both dates are checked before the port.
+  const auto days = range_days(first, last);
+  if (!days) return std::unexpected(days.error());
+  // A station is never removed or changed once listed, so the one found for
+  // the first day serves every day.
+  const auto station = model.find(port_id);
+  if (!station) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
+  begin(days->count);
+  ports::DayPrediction day;
+  for (std::int64_t s = days->first; s <= days->last; s += DAY) {
+    day.port_id.assign(port_id);
+    day.date = format_date(civil_from_days(s / DAY));
+    fill_day(model, *station, s, day);
+    each(day);
+  }
+  return {};
+}
+
 template <Model M>
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(const M& model,
                                                                          std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last) {
-  // Both dates are checked before the port.
-  const auto first_bounds = day_bounds_utc(first);
-  if (!first_bounds) return fail(ApiError::Kind::InvalidDate, std::string(first));
-  const auto last_bounds = day_bounds_utc(last);
-  if (!last_bounds) return fail(ApiError::Kind::InvalidDate, std::string(last));
-  const std::int64_t s0 = first_bounds->first;
-  const std::int64_t s1 = last_bounds->first;
-  if (s0 > s1) {
-    std::string text;
-    text.reserve(first.size() + 3 + last.size());
-    text.append(first).append(" > ").append(last);
-    return fail(ApiError::Kind::InvalidDate, std::move(text));
-  }
-
   // No limit on the number of days. The list is sized up front so that a range
   // too large for memory fails at once with std::bad_alloc.
   std::vector<ports::DayPrediction> days;
-  const auto count = static_cast<std::uint64_t>((s1 - s0) / DAY) + 1;
-  // On a 32-bit target the count may not fit size_t: it fails as it would
-  // on a 64-bit one, instead of reserving a wrapped-around size.
-  if (count > days.max_size()) throw std::bad_alloc();
-  days.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t s = s0; s <= s1; s += DAY) {
-    auto day = predict_day(model, port_id, format_date(civil_from_days(s / DAY)));
-    if (!day) return std::unexpected(std::move(day.error()));
-    days.push_back(std::move(*day));
-  }
+  auto done = for_each_day(
+      model, port_id, first, last,
+      [&](std::uint64_t count) {
+        // On a 32-bit target the count may not fit size_t: it fails as it would
+        // on a 64-bit one, instead of reserving a wrapped-around size.
+        if (count > days.max_size()) throw std::bad_alloc();
+        days.reserve(static_cast<std::size_t>(count));
+      },
+      [&](ports::DayPrediction& day) { days.push_back(std::move(day)); });
+  if (!done) return std::unexpected(std::move(done.error()));
   return days;
 }
 

@@ -2,6 +2,7 @@
 // doubles; instants are Unix seconds (UTC, no leap seconds).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -41,6 +42,7 @@ enum class NodalGroup : std::uint8_t {
   M2Squared,  // f = f_M2², u = 2·u_M2
   M2Cubed,    // f = f_M2³, u = 3·u_M2
 };
+inline constexpr std::size_t NODAL_GROUPS = static_cast<std::size_t>(NodalGroup::M2Cubed) + 1;
 
 // Amplitude factor (dimensionless) and phase correction (degrees) of one
 // group: f·e^(iu) = X + iY.

@@ -6,10 +6,17 @@ using astronomical::nodal::normalize_degrees;
 
 // A zero multiple adds +0.0, which leaves every sum unchanged, so each V0
 // is the same double as its formula written out (2τ − s + p for N2).
-double ConstituentDef::equilibrium_argument(const AstronomicalArguments& a) const {
-  const double tau = normalize_degrees((a.gmst - a.s) + 180.0);
+double ConstituentDef::equilibrium_argument(const AstronomicalArguments& a, double tau) const {
   return normalize_degrees(((doodson.tau * tau + doodson.s * a.s) + doodson.h * a.h) +
                            doodson.p * a.p);
+}
+
+double ConstituentDef::equilibrium_argument(const AstronomicalArguments& a) const {
+  return equilibrium_argument(a, mean_lunar_time(a));
+}
+
+double mean_lunar_time(const AstronomicalArguments& a) {
+  return normalize_degrees((a.gmst - a.s) + 180.0);
 }
 
 // Speeds are the tabled values (°/h), not recomputed from Doodson numbers.

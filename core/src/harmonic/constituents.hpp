@@ -32,10 +32,15 @@ struct ConstituentDef {
   Doodson doodson;
   NodalGroup nodal_group;
 
-  // V0 in degrees, reduced: ((k_τ·τ + k_s·s) + k_h·h) + k_p·p with
-  // τ = (gmst − s) + 180, reduced.
+  // V0 in degrees, reduced: ((k_τ·τ + k_s·s) + k_h·h) + k_p·p with τ the
+  // mean lunar time of `a`.
   double equilibrium_argument(const AstronomicalArguments& a) const;
+  // The same with τ = mean_lunar_time(a) already worked out.
+  double equilibrium_argument(const AstronomicalArguments& a, double tau) const;
 };
+
+// Mean lunar time τ = (gmst − s) + 180 in degrees, reduced.
+double mean_lunar_time(const AstronomicalArguments& a);
 
 // The 13 supported constituents, M2 first.
 extern const std::array<ConstituentDef, 13> CONSTITUENTS;

@@ -52,7 +52,14 @@ class WindowTerms {
   // Height in metres at t; t − t_ref must not overflow.
   double height(std::int64_t t) const;
 
+  // height(times[i]) into out[i] for every i (out is at least as long).
+  // The phases of a block of instants are worked out first and their
+  // cosines taken back to back, which keeps the cos calls off the phase
+  // arithmetic's latency; each sum still adds its terms in order.
+  void heights(std::span<const std::int64_t> times, std::span<double> out) const;
+
   std::int64_t t_ref() const { return t_ref_; }
+  double mean_level() const { return mean_level_; }
   std::span<const PreparedTerm> terms() const { return terms_; }
 
  private:
@@ -60,6 +67,14 @@ class WindowTerms {
   double mean_level_;
   std::vector<PreparedTerm> terms_;
 };
+
+// heights() chooses its kernel once, by what the processor offers: four
+// lanes wide with AVX2, else two SSE2 lanes. This runs the one asked for
+// (false, with nothing written, when the processor lacks it), so that tests
+// can hold the two to each other.
+enum class Kernel { Baseline, Avx2 };
+bool heights_with(Kernel kernel, const WindowTerms& terms, std::span<const std::int64_t> times,
+                  std::span<double> out);
 
 // Heights at start, start + step, ... up to end (inclusive), with the
 // astronomical arguments taken at start and the node at the window's middle.

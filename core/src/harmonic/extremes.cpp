@@ -1,5 +1,7 @@
 #include "harmonic/extremes.hpp"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <numeric>
 
@@ -68,10 +70,21 @@ Window::Window(std::int64_t start, std::int64_t end,
              engine::NodalCorrections::at(std::midpoint(start, end)), constituents, mean_level) {}
 
 double Window::height(std::int64_t t) const {
-  // The engine takes t − start in i64; only windows wider than 2^63 s need the clamp.
-  if (start_ < 0 && t > start_ + kMax) t = start_ + kMax;
-  if (start_ > 0 && t < start_ + kMin) t = start_ + kMin;
-  return terms_.height(t);
+  return terms_.height(reachable(t));
+}
+
+void Window::heights(std::span<const std::int64_t> times, std::span<double> out) const {
+  if (std::all_of(times.begin(), times.end(), [&](std::int64_t t) { return reachable(t) == t; })) {
+    terms_.heights(times, out);
+    return;
+  }
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t i0 = 0; i0 < times.size(); i0 += kBlock) {
+    const std::size_t n = std::min(kBlock, times.size() - i0);
+    std::array<std::int64_t, kBlock> clamped;
+    for (std::size_t i = 0; i < n; ++i) clamped[i] = reachable(times[i0 + i]);
+    terms_.heights(std::span<const std::int64_t>(clamped.data(), n), out.subspan(i0, n));
+  }
 }
 
 std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,

@@ -5,8 +5,10 @@
 #include <array>
 #include <concepts>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "harmonic/engine.hpp"
@@ -32,8 +34,19 @@ class Window {
 
   // Height in metres at t; defined for every t.
   double height(std::int64_t t) const;
+  // height(times[i]) into out[i] for every i, a block at a time.
+  void heights(std::span<const std::int64_t> times, std::span<double> out) const;
 
  private:
+  // The engine takes t − start in i64; only windows wider than 2^63 s need the clamp.
+  std::int64_t reachable(std::int64_t t) const {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    if (start_ < 0 && t > start_ + kMax) return start_ + kMax;
+    if (start_ > 0 && t < start_ + kMin) return start_ + kMin;
+    return t;
+  }
+
   std::int64_t start_;
   std::int64_t end_;
   engine::WindowTerms terms_;
@@ -50,6 +63,14 @@ concept Curve = requires(const C& curve, std::int64_t t) {
   { curve.height(t) } -> std::same_as<double>;
 };
 
+// A curve may also evaluate many instants at once, with the same results as
+// height() one by one; the scan then hands it its coarse instants in blocks.
+template <class C>
+concept BlockCurve = Curve<C> &&
+    requires(const C& curve, std::span<const std::int64_t> times, std::span<double> out) {
+  curve.heights(times, out);
+};
+
 // Turning points of the predicted curve in the half-open window [start, end):
 // a 300 s coarse scan, bisection on the sign of the slope down to 30 s, a
 // stable sort by time, then thinning to at least 1800 s between entries.
@@ -58,12 +79,24 @@ std::vector<Extreme> find_extremes(std::int64_t start, std::int64_t end,
                                    std::span<const ports::HarmonicConstituent> constituents,
                                    double mean_level);
 
-// The same search on a prepared curve. When `coarse` is given, every coarse
-// sample the scan evaluates is appended to it in time order: start − 300,
-// start, start + 300, … up to 300 s past the last scanned instant <= end.
+// The same search on a prepared curve, into `found` (cleared first, its
+// storage reused). `on_sample(HeightSample)` sees every coarse sample the
+// scan evaluates, in time order: start − 300, start, start + 300, … up to
+// 300 s past the last scanned instant <= end.
+template <Curve C, class OnSample>
+void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sample);
+
+// The same, as a new list; when `coarse` is given, every coarse sample is
+// appended to it.
 template <Curve C>
 std::vector<Extreme> find_extremes(const C& curve,
-                                   std::vector<engine::HeightSample>* coarse = nullptr);
+                                   std::vector<engine::HeightSample>* coarse = nullptr) {
+  std::vector<Extreme> found;
+  find_extremes(curve, found, [coarse](const engine::HeightSample& sample) {
+    if (coarse != nullptr) coarse->push_back(sample);
+  });
+  return found;
+}
 
 // Drops, from a list sorted by time, every entry less than 1800 s after an
 // entry kept before it; high and low waters alike.
@@ -83,6 +116,58 @@ std::int64_t half_sum(std::int64_t a, std::int64_t b);
 // Stable sort by time of entries that come nearly in order.
 void sort_by_time(std::vector<Extreme>& list);
 
+// The coarse samples of a scan, in time order, evaluated a block at a time:
+// offset(start, −300), start, start + 300, …, start + 300·last and
+// offset(start + 300·last, 300), `count` = last + 3 in all.
+template <Curve C>
+class CoarseSamples {
+ public:
+  CoarseSamples(const C& curve, std::int64_t start, std::uint64_t count)
+      : curve_(curve), start_(start), count_(count) {}
+
+  engine::HeightSample next() {
+    if (pos_ == filled_) fill();
+    const engine::HeightSample sample{times_[pos_], heights_[pos_]};
+    ++pos_;
+    return sample;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 64;
+
+  std::int64_t time_of(std::uint64_t k) const {
+    if (k == 0) return offset(start_, -SCAN_STEP);
+    const bool past_last = k + 1 == count_;
+    // u = start + 300·j <= end, computed in u64 so that no product overflows.
+    const std::uint64_t j = past_last ? k - 2 : k - 1;
+    const auto u = static_cast<std::int64_t>(static_cast<std::uint64_t>(start_) +
+                                             static_cast<std::uint64_t>(SCAN_STEP) * j);
+    return past_last ? offset(u, SCAN_STEP) : u;
+  }
+
+  void fill() {
+    filled_ = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, count_ - index_));
+    for (std::size_t i = 0; i < filled_; ++i) times_[i] = time_of(index_ + i);
+    if constexpr (BlockCurve<C>) {
+      curve_.heights(std::span<const std::int64_t>(times_.data(), filled_),
+                     std::span<double>(heights_.data(), filled_));
+    } else {
+      for (std::size_t i = 0; i < filled_; ++i) heights_[i] = curve_.height(times_[i]);
+    }
+    index_ += filled_;
+    pos_ = 0;
+  }
+
+  const C& curve_;
+  std::int64_t start_;
+  std::uint64_t count_;
+  std::uint64_t index_ = 0;  // of the first sample not yet in a block
+  std::size_t filled_ = 0;
+  std::size_t pos_ = 0;
+  std::array<std::int64_t, kBlock> times_;
+  std::array<double, kBlock> heights_;
+};
+
 // Heights already known around one candidate: its three coarse samples and
 // every instant the bisection has evaluated. H is pure within a window, so an
 // instant met again is read back instead of evaluated again (the first
@@ -97,15 +182,36 @@ class Probes {
   }
 
   double at(std::int64_t t) {
-    for (std::size_t i = 0; i < count_; ++i) {
-      if (known_[i].time == t) return known_[i].height;
-    }
+    if (const double* h = find(t)) return *h;
     const double h = curve_.height(t);
     add(t, h);
     return h;
   }
 
+  // at(a) and at(b); the two are evaluated together when neither is known.
+  std::pair<double, double> at(std::int64_t a, std::int64_t b) {
+    if constexpr (BlockCurve<C>) {
+      if (find(a) == nullptr && find(b) == nullptr) {
+        const std::array<std::int64_t, 2> times{a, b};
+        std::array<double, 2> heights;
+        curve_.heights(times, heights);
+        add(a, heights[0]);
+        add(b, heights[1]);
+        return {heights[0], heights[1]};
+      }
+    }
+    const double ha = at(a);
+    return {ha, at(b)};
+  }
+
  private:
+  const double* find(std::int64_t t) const {
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (known_[i].time == t) return &known_[i].height;
+    }
+    return nullptr;
+  }
+
   const C& curve_;
   // 3 coarse samples, 2 per halving (at most 5), 1 at the refined instant.
   std::array<engine::HeightSample, 16> known_{};
@@ -114,29 +220,31 @@ class Probes {
 
 }  // namespace detail
 
-template <Curve C>
-std::vector<Extreme> find_extremes(const C& curve, std::vector<engine::HeightSample>* coarse) {
+template <Curve C, class OnSample>
+void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sample) {
   using detail::offset;
+  found.clear();
   const std::int64_t start = curve.start();
   const std::int64_t end = curve.end();
-  std::vector<Extreme> found;
-  if (end < start) return found;
+  if (end < start) return;
   // About one turning point every 3 hours, and a little room for double tides.
   const std::uint64_t span = static_cast<std::uint64_t>(end) - static_cast<std::uint64_t>(start);
   found.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(span / 10800 + 4, 64)));
-  auto sample = [&](std::int64_t t) {
-    const double h = curve.height(t);
-    if (coarse != nullptr) coarse->push_back({t, h});
-    return h;
+  // Scanned instants u = start + 300·j for j = 0 … last, each u <= end.
+  const std::uint64_t last = span / static_cast<std::uint64_t>(SCAN_STEP);
+  detail::CoarseSamples<C> coarse(curve, start, last + 3);
+  auto sample = [&] {
+    const engine::HeightSample s = coarse.next();
+    on_sample(s);
+    return s.height;
   };
 
-  // Coarse scan over u = start, start + 300, … <= end. Each instant is
-  // evaluated once: a step takes its neighbours' samples over.
+  // Each coarse instant is evaluated once: a step takes its neighbours' samples over.
   std::int64_t u = start;
-  double h1 = sample(offset(u, -SCAN_STEP));
-  double h2 = sample(u);
-  double h3 = sample(offset(u, SCAN_STEP));
-  while (true) {
+  double h1 = sample();
+  double h2 = sample();
+  double h3 = sample();
+  for (std::uint64_t j = 0;; ++j) {
     // Strict comparisons: a flat top or bottom, or a NaN, is no candidate.
     const bool high = h1 < h2 && h2 > h3;
     const bool low = h1 > h2 && h3 > h2;
@@ -150,25 +258,22 @@ std::vector<Extreme> find_extremes(const C& curve, std::vector<engine::HeightSam
       const bool rising0 = h1 < h2;
       do {
         const std::int64_t m = detail::half_sum(lo, hi);
-        const bool rising = probes.at(m) < probes.at(offset(m, detail::kSlopeProbe));
+        const auto [here, ahead] = probes.at(m, offset(m, detail::kSlopeProbe));
+        const bool rising = here < ahead;
         (rising == rising0 ? lo : hi) = m;
       } while (hi - lo > detail::kBracketStop);
       const std::int64_t tx = detail::half_sum(lo, hi);
       if (start <= tx && tx < end) found.push_back({tx, probes.at(tx), h2 > h1, std::nullopt});
     }
-    if (static_cast<std::uint64_t>(end) - static_cast<std::uint64_t>(u) <
-        static_cast<std::uint64_t>(SCAN_STEP)) {
-      break;  // u <= end: the unsigned difference is exact
-    }
+    if (j == last) break;
     u += SCAN_STEP;
     h1 = h2;
     h2 = h3;
-    h3 = sample(offset(u, SCAN_STEP));
+    h3 = sample();
   }
 
   detail::sort_by_time(found);
   thin_extremes(found);
-  return found;
 }
 
 }  // namespace nerith::harmonic::extremes
