@@ -23,6 +23,7 @@ if [[ "${1:-all}" != build ]]; then
     librsvg2-bin                       # checks that tide charts render
     clang-19 libclang-rt-19-dev        # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
     clang-format-14                    # the format check of scripts/test.sh
+    hyperfine                          # the command's whole-process benchmark (bench/command_bench.sh)
   )
 fi
 

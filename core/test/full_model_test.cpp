@@ -1,5 +1,5 @@
-// The full model against published tide tables, its data load, its fast
-// curve against direct evaluation, and its queries against the built-in ones.
+// The full model against published tide tables, its data load, and its
+// queries against the built-in ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "full/catalogue.hpp"
-#include "full/curve.hpp"
 #include "harmonic/extremes.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
@@ -67,8 +66,10 @@ TEST(FullAccuracy, PublishedHighWaterTimes) {
   // Measured: median 3.7 min, max 21.9 min (L'Herbaudière's neap evening crest).
   EXPECT_LE(median, 4.0);
   EXPECT_LE(minutes.back(), 25.0);
-  std::printf("full model high waters: median %.1f min, max %.1f min over %zu\n", median,
-              minutes.back(), n);
+  double mean = 0.0;
+  for (const double m : minutes) mean += m / static_cast<double>(n);
+  std::printf("full model high waters: median %.1f min, mean %.1f min, max %.1f min over %zu\n",
+              median, mean, minutes.back(), n);
 }
 
 // Published Brest coefficients, in the day's order of high waters. Each
@@ -92,6 +93,9 @@ TEST(FullAccuracy, PublishedBrestCoefficients) {
     for (const auto& e : day->extremes) {
       if (e.is_high) got.push_back(e.coefficient.value_or(-1));
     }
+    std::printf("Brest %s:", p.date);
+    for (const int c : got) std::printf(" %d", c);
+    std::printf("\n");
     ASSERT_GE(got.size(), p.coefficients.size());
     for (std::size_t i = 0; i < p.coefficients.size(); ++i) {
       EXPECT_LE(std::abs(got[i] - p.coefficients[i]), p.tolerance) << "high water " << i;
@@ -117,46 +121,6 @@ TEST(FullCoefficient, GradedOnTheAtlanticCoastOnly) {
     ASSERT_FALSE(day->extremes.empty()) << id;
     for (const auto& e : day->extremes) EXPECT_FALSE(e.coefficient.has_value()) << id;
   }
-}
-
-// The rotated phasors against a direct cosine sum, over a spread of
-// stations and days: every scan height within 1 mm, every extreme within 1 s.
-TEST(FullCurve, RotationsMatchDirectEvaluation) {
-  struct DirectCurve {
-    const full::curve::Curve& curve;
-    std::int64_t start() const { return curve.start(); }
-    std::int64_t end() const { return curve.end(); }
-    double height(std::int64_t t) const { return curve.direct(t); }
-  };
-  const char* stations[] = {"FR-BREST",           "FR-SAINT-MALO", "FR-LE-HAVRE",
-                            "FR-NANTES-SALORGES", "FR-MARSEILLE",  "FR-PAPEETE",
-                            "FR-DUMONT-D-URVILLE"};
-  const char* dates[] = {"1970-01-01", "2000-02-29", "2024-03-10", "2025-09-09", "2061-07-15"};
-  double worst_height = 0.0;
-  std::int64_t worst_time = 0;
-  for (const char* id : stations) {
-    const auto entry = full::catalogue::find(id);
-    ASSERT_NE(entry.station, nullptr) << id;
-    for (const char* date : dates) {
-      const auto [start, end] = *api::day_bounds_utc(date);
-      const full::curve::Curve fast(*entry.station, *entry.rows, start, end);
-      std::vector<harmonic::engine::HeightSample> coarse;
-      const auto quick = harmonic::extremes::find_extremes(fast, &coarse);
-      const full::curve::Curve fresh(*entry.station, *entry.rows, start, end);
-      const auto slow = harmonic::extremes::find_extremes(DirectCurve{fresh});
-      ASSERT_GT(coarse.size(), 288u);
-      for (const auto& sample : coarse) {
-        worst_height = std::max(worst_height, std::abs(sample.height - fresh.direct(sample.time)));
-      }
-      ASSERT_EQ(quick.size(), slow.size()) << id << ' ' << date;
-      for (std::size_t i = 0; i < quick.size(); ++i) {
-        worst_time = std::max<std::int64_t>(worst_time, std::llabs(quick[i].time - slow[i].time));
-        EXPECT_EQ(quick[i].is_high, slow[i].is_high);
-      }
-    }
-  }
-  EXPECT_LT(worst_height, 0.001);
-  EXPECT_LE(worst_time, 1);
 }
 
 // The queries give height_at's heights on the day grid (astronomy at the

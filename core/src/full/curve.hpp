@@ -1,14 +1,17 @@
 // The full model's height curve over one window: each constituent's term
 // worked out once, then heights on the 300 s scan grid by rotating each
 // term's phasor one step (one complex product per constituent), and heights
-// elsewhere by the direct cosine sum.
+// elsewhere by the direct cosine sum. The same phasors give the slope on the
+// grid, from which the turning points are placed to the second.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "full/catalogue.hpp"
+#include "nerith/ports/day_prediction.hpp"
 
 namespace nerith::full::curve {
 
@@ -46,22 +49,43 @@ class Curve {
   // one rotation, any other instant by direct_height.
   double height(std::int64_t t) const;
 
+  // The turning point between u − 300 and u + 300, where the scan saw the
+  // height at u top (or bottom) both neighbours: its instant to the nearest
+  // second and the height there. The slopes on the grid bracket it, and
+  // Newton steps on the direct sum's derivatives finish it.
+  harmonic::engine::HeightSample turning_point(std::int64_t u, double before, double at,
+                                               double after) const;
+
   // Always the direct sum (for checking the rotations).
   double direct(std::int64_t t) const { return direct_height(terms_, mean_level_, start_, t); }
 
  private:
+  // The height and its first three time derivatives (per second) at t.
+  struct Derivatives {
+    double height, first, second, third;
+  };
+  Derivatives derivatives(double t) const;
+  // dH/dt at a grid instant: kept from the scan when it passed there.
+  double slope(std::int64_t t) const;
   void seek(std::int64_t t) const;
+  void keep_slope() const;
 
   std::int64_t start_;
   std::int64_t end_;
   double mean_level_;
   std::vector<Term> terms_;
-  // Phasors at the cursor (real and imaginary parts) and the rotation of
-  // one scan step, as separate arrays so that the update vectorises.
+  // Phasors at the cursor (real and imaginary parts), the rotation of one
+  // scan step and each term's speed, as separate arrays so that the update
+  // vectorises.
   mutable std::vector<double> re_, im_;
-  std::vector<double> step_re_, step_im_;
+  std::vector<double> step_re_, step_im_, omega_;
   mutable std::int64_t cursor_;
   mutable double cursor_height_ = 0.0;
+  // The slopes of the last grid instants the cursor passed, by grid index
+  // modulo the ring's size (the scan reads at most 64 instants ahead).
+  static constexpr std::size_t kRing = 256;
+  mutable std::array<std::int64_t, kRing> slope_time_;
+  mutable std::array<double, kRing> slope_;
 };
 
 }  // namespace nerith::full::curve

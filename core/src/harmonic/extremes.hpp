@@ -71,6 +71,15 @@ concept BlockCurve = Curve<C> &&
   curve.heights(times, out);
 };
 
+// A curve may also place its turning points itself: given a coarse instant u
+// whose height tops (or bottoms) those at u ∓ 300, turning_point(u, before,
+// at, after) returns the turning point's instant and height, and the scan
+// takes it instead of bisecting.
+template <class C>
+concept TurningPointCurve = Curve<C> && requires(const C& curve, std::int64_t t, double h) {
+  { curve.turning_point(t, h, h, h) } -> std::same_as<engine::HeightSample>;
+};
+
 // Turning points of the predicted curve in the half-open window [start, end):
 // a 300 s coarse scan, bisection on the sign of the slope down to 30 s, a
 // stable sort by time, then thinning to at least 1800 s between entries.
@@ -248,7 +257,13 @@ void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sa
     // Strict comparisons: a flat top or bottom, or a NaN, is no candidate.
     const bool high = h1 < h2 && h2 > h3;
     const bool low = h1 > h2 && h3 > h2;
-    if (high || low) {
+    if constexpr (TurningPointCurve<C>) {
+      if (high || low) {
+        const engine::HeightSample x = curve.turning_point(u, h1, h2, h3);
+        if (start <= x.time && x.time < end)
+          found.push_back({x.time, x.height, high, std::nullopt});
+      }
+    } else if (high || low) {
       std::int64_t lo = offset(u, -SCAN_STEP);
       std::int64_t hi = offset(u, SCAN_STEP);
       detail::Probes<C> probes(curve);
