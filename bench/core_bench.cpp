@@ -78,6 +78,14 @@ void BM_PredictRange(benchmark::State& state, const char* last) {
 BENCHMARK_CAPTURE(BM_PredictRange, days_31, "2024-01-31")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PredictRange, days_365, "2024-12-30")->Unit(benchmark::kMillisecond);
 
+// The same year in the full model: its speed is judged against the line above.
+void BM_FullPredictRange(benchmark::State& state, const char* last) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(full::predict_range("FR-BREST", "2024-01-01", last));
+  }
+}
+BENCHMARK_CAPTURE(BM_FullPredictRange, days_365, "2024-12-30")->Unit(benchmark::kMillisecond);
+
 void BM_SearchPorts(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ports::search::search_ports("golfe du morbihan"));
 }

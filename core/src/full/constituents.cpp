@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <tuple>
 
 namespace nerith::full::constituents {
 namespace {
@@ -147,10 +148,14 @@ NodeFactor basic_factor(NodalRule rule, const NodeTerms& k) {
       const double sin_half = sin_d(half_i);
       return {sin_i * sin_half * sin_half / 0.0164, -2.0 * k.xi - k.nu};
     }
-    case R::M2:  // eq. 78
-      return {std::pow(cos_half, 4) / 0.9154, 2.0 * k.xi - 2.0 * k.nu};
-    case R::M3:  // eq. 149
-      return {std::pow(cos_half, 6) / 0.8758, 3.0 * k.xi - 3.0 * k.nu};
+    case R::M2: {  // eq. 78
+      const double c2 = cos_half * cos_half;
+      return {c2 * c2 / 0.9154, 2.0 * k.xi - 2.0 * k.nu};
+    }
+    case R::M3: {  // eq. 149
+      const double c2 = cos_half * cos_half;
+      return {c2 * c2 * c2 / 0.8758, 3.0 * k.xi - 3.0 * k.nu};
+    }
     case R::K1: {  // eq. 227, u = −ν′
       const double s2i = sin_d(2.0 * k.i);
       return {std::sqrt(0.8965 * s2i * s2i + 0.6001 * s2i * cos_d(k.nu) + 0.1006), -k.nu_prime};
@@ -185,18 +190,58 @@ NodeFactor basic_factor(NodalRule rule, const NodeTerms& k) {
 
 }  // namespace
 
+NodeFactors::NodeFactors(const NodeTerms& k) {
+  for (std::size_t r = 0; r < basic_.size(); ++r) basic_[r] = basic_factor(static_cast<R>(r), k);
+}
+
+namespace {
+
+// A compound's parts as the basic rules they stand for (every part is a
+// basic row), resolved from the names once.
+struct RulePart {
+  NodalRule rule = R::Solar;
+  int times = 0;
+};
+using RuleParts = std::array<RulePart, 3>;
+
+const RuleParts& rule_parts(const Constituent& c) {
+  static const auto table = [] {
+    std::array<RuleParts, std::tuple_size_v<decltype(TABLE)>> parts{};
+    for (std::size_t i = 0; i < TABLE.size(); ++i) {
+      for (std::size_t j = 0; j < TABLE[i].parts.size(); ++j) {
+        const Part& part = TABLE[i].parts[j];
+        if (part.times != 0) parts[i][j] = {find(part.name)->rule, part.times};
+      }
+    }
+    return parts;
+  }();
+  return table[static_cast<std::size_t>(&c - TABLE.data())];
+}
+
+double power(double x, int n) {
+  double result = 1.0;
+  for (int i = 0; i < n; ++i) result *= x;
+  return result;
+}
+
+}  // namespace
+
 // A compound's f is the product of its parts' f (each to the power of its
 // multiplier's size), its u the sum of their u times the multiplier.
-NodeFactor node_factor(const Constituent& c, const NodeTerms& k) {
-  if (c.rule != R::Compound) return basic_factor(c.rule, k);
+NodeFactor NodeFactors::of(const Constituent& c) const {
+  if (c.rule != R::Compound) return basic_[static_cast<std::size_t>(c.rule)];
   NodeFactor total;
-  for (const Part& part : c.parts) {
+  for (const RulePart& part : rule_parts(c)) {
     if (part.times == 0) continue;
-    const NodeFactor p = node_factor(*find(part.name), k);
-    total.f *= std::pow(p.f, std::abs(part.times));
+    const NodeFactor p = basic_[static_cast<std::size_t>(part.rule)];
+    total.f *= power(p.f, std::abs(part.times));
     total.u += part.times * p.u;
   }
   return total;
+}
+
+NodeFactor node_factor(const Constituent& c, const NodeTerms& k) {
+  return NodeFactors(k).of(c);
 }
 
 }  // namespace nerith::full::constituents

@@ -51,4 +51,16 @@ struct NodeFactor {
 
 NodeFactor node_factor(const Constituent& c, const astronomy::NodeTerms& k);
 
+// f and u of every basic rule at one set of node terms, worked out once for
+// all the rows of a station; of(c) then costs a lookup (a few products for a
+// compound row) and equals node_factor(c, k).
+class NodeFactors {
+ public:
+  explicit NodeFactors(const astronomy::NodeTerms& k);
+  NodeFactor of(const Constituent& c) const;
+
+ private:
+  std::array<NodeFactor, static_cast<std::size_t>(NodalRule::Compound)> basic_;
+};
+
 }  // namespace nerith::full::constituents

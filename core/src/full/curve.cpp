@@ -1,9 +1,12 @@
 #include "full/curve.hpp"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <numeric>
+#include <tuple>
+#include <utility>
 
 #include "harmonic/extremes.hpp"
 
@@ -12,24 +15,75 @@ namespace {
 
 constexpr double kRadian = std::numbers::pi / 180.0;
 constexpr std::int64_t kStep = harmonic::extremes::SCAN_STEP;
-constexpr std::size_t kLanes = 4;
+constexpr std::size_t kLanes = 4;  // terms per pass of the rotation loop: two pairs
+
+// Two doubles as one value; GCC and Clang lower it to one SIMD register
+// where the target has them and to two scalars elsewhere.
+using Pair = double __attribute__((vector_size(16)));
+
+Pair load(const double* p) {
+  Pair v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+void store(double* p, Pair v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// Where the cubic with heights h0, h1 and slopes d0, d1 (per unit of x) at
+// x = 0 and x = 1 is flat, for slopes of opposite signs: the one root of its
+// derivative in [0, 1]. The linear zero of the slope when that fails.
+double cubic_turning_point(double h0, double h1, double d0, double d1) {
+  const double linear = d0 / (d0 - d1);
+  // p′(x) = qa·x² + qb·x + qc.
+  const double qa = 6.0 * (h0 - h1) + 3.0 * (d0 + d1);
+  const double qb = -6.0 * (h0 - h1) - 4.0 * d0 - 2.0 * d1;
+  const double qc = d0;
+  const double discriminant = qb * qb - 4.0 * qa * qc;
+  if (!(discriminant >= 0.0)) return linear;
+  const double q = -0.5 * (qb + std::copysign(std::sqrt(discriminant), qb));
+  for (const double x : {qc / q, q / qa}) {
+    if (x >= 0.0 && x <= 1.0) return x;
+  }
+  return linear;
+}
+
+// Radians per second.
+double omega(const constituents::Constituent& row) {
+  return constituents::speed(row) * kRadian / 3600.0;
+}
+
+// cos and sin of each table row's turn in one scan step, worked out once.
+const auto& step_rotations() {
+  static const auto table = [] {
+    std::array<std::pair<double, double>, std::tuple_size_v<decltype(constituents::TABLE)>> t{};
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      const double turn = omega(constituents::TABLE[i]) * static_cast<double>(kStep);
+      t[i] = {std::cos(turn), std::sin(turn)};
+    }
+    return t;
+  }();
+  return table;
+}
 
 }  // namespace
 
 std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
                           std::int64_t node_time, Species species) {
   const auto arguments = astronomy::Arguments::at(t_ref);
-  const auto node = astronomy::NodeTerms::from(astronomy::Arguments::at(node_time));
+  const constituents::NodeFactors node(
+      astronomy::NodeTerms::from(astronomy::Arguments::at(node_time)));
   std::vector<Term> terms;
   terms.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const constituents::Constituent& row = *rows[i];
     if (species == Species::SemiDiurnal && row.species() != 2) continue;
     const ports::HarmonicConstituent& c = station.constituents[i];
-    const auto [f, u] = constituents::node_factor(row, node);
+    const auto [f, u] = node.of(row);
     const double degrees = constituents::equilibrium_argument(row, arguments) + u - c.phase_lag;
-    terms.push_back({f * c.amplitude, std::remainder(degrees, 360.0) * kRadian,
-                     constituents::speed(row) * kRadian / 3600.0});
+    terms.push_back({f * c.amplitude, std::remainder(degrees, 360.0) * kRadian, omega(row),
+                     static_cast<std::size_t>(&row - constituents::TABLE.data())});
   }
   return terms;
 }
@@ -55,10 +109,10 @@ Curve::Curve(const Station& station, const catalogue::Rows& rows, std::int64_t s
   step_re_.assign(n, 1.0);
   step_im_.assign(n, 0.0);
   omega_.assign(n, 0.0);
+  const auto& rotations = step_rotations();
   for (std::size_t i = 0; i < terms_.size(); ++i) {
-    const double turn = terms_[i].omega * static_cast<double>(kStep);
-    step_re_[i] = std::cos(turn);
-    step_im_[i] = std::sin(turn);
+    step_re_[i] = rotations[terms_[i].row].first;
+    step_im_[i] = rotations[terms_[i].row].second;
     omega_[i] = terms_[i].omega;
   }
   slope_time_.fill(std::numeric_limits<std::int64_t>::min());
@@ -92,32 +146,43 @@ void Curve::keep_slope() const {
 double Curve::height(std::int64_t t) const {
   if (t == cursor_) return cursor_height_;
   if (t != cursor_ + kStep) return direct(t);
-  // (re + i·im)·(c + i·s), term by term; the scan walks 300 s at a time. The
-  // height and the slope are summed in kLanes interleaved partial sums, so
-  // that the additions need not wait on one another.
+  // (re + i·im)·(c + i·s), term by term; the scan walks 300 s at a time.
+  // Two terms at a time in one vector register, and the height and the
+  // slope summed in two such registers each, so that the additions need not
+  // wait on one another. The order of every operation is fixed by the code,
+  // so the results are the same on any target.
   const std::size_t n = re_.size();
   double* re = re_.data();
   double* im = im_.data();
   const double* c = step_re_.data();
   const double* s = step_im_.data();
   const double* w = omega_.data();
-  std::array<double, kLanes> height{};
-  std::array<double, kLanes> slope{};
+  Pair height0 = {}, height1 = {};
+  Pair slope0 = {}, slope1 = {};
+  // One pair of terms at j: rotated in place, added to the two sums.
+  const auto rotate = [&](std::size_t j, Pair& height, Pair& slope) {
+    const Pair r = load(re + j);
+    const Pair m = load(im + j);
+    const Pair cj = load(c + j);
+    const Pair sj = load(s + j);
+    const Pair rotated_re = r * cj - m * sj;
+    const Pair rotated_im = r * sj + m * cj;
+    store(re + j, rotated_re);
+    store(im + j, rotated_im);
+    height += rotated_re;
+    slope += load(w + j) * rotated_im;
+  };
   for (std::size_t i = 0; i < n; i += kLanes) {
-    for (std::size_t k = 0; k < kLanes; ++k) {
-      const double r = re[i + k] * c[i + k] - im[i + k] * s[i + k];
-      const double m = re[i + k] * s[i + k] + im[i + k] * c[i + k];
-      re[i + k] = r;
-      im[i + k] = m;
-      height[k] += r;
-      slope[k] += w[i + k] * m;
-    }
+    rotate(i, height0, slope0);
+    rotate(i + 2, height1, slope1);
   }
   cursor_ = t;
-  cursor_height_ = mean_level_ + ((height[0] + height[1]) + (height[2] + height[3]));
+  const Pair h = height0 + height1;
+  const Pair d = slope0 + slope1;
+  cursor_height_ = mean_level_ + (h[0] + h[1]);
   const auto slot = static_cast<std::size_t>((cursor_ - start_ + kStep) / kStep) % kRing;
   slope_time_[slot] = cursor_;
-  slope_[slot] = -((slope[0] + slope[1]) + (slope[2] + slope[3]));
+  slope_[slot] = -(d[0] + d[1]);
   return cursor_height_;
 }
 
@@ -144,11 +209,12 @@ Curve::Derivatives Curve::derivatives(double dt) const {
 
 // Works on offsets from start (exact in a double). The grid slopes at
 // u − 300, u and u + 300 pick the half where the slope changes sign, and the
-// zero of the slope drawn straight across that half is the first guess.
-// Newton steps on H′ follow, each kept inside the bracket (a bisection
-// otherwise), until a step is under a quarter of a second; the height at the
-// rounded instant comes from the last point's Taylor series, whose error at
-// under a second away is far below a micrometre.
+// cubic through that half's heights and slopes gives the first guess, most
+// often within a tenth of a second. Newton steps on H′ follow, each kept
+// inside the bracket (a bisection otherwise), until a step is under a
+// quarter of a second; the height at the rounded instant comes from the last
+// point's Taylor series, whose error under a second away is far below a
+// micrometre.
 harmonic::engine::HeightSample Curve::turning_point(std::int64_t u, double before, double at,
                                                     double after) const {
   // sign·H′ is positive before the turning point and negative after it.
@@ -158,15 +224,14 @@ harmonic::engine::HeightSample Curve::turning_point(std::int64_t u, double befor
   double a = mid - step;
   double b = mid + step;
   double guess = mid;
-  const double at_u = sign * slope(u);
-  const double at_lo = sign * slope(u - kStep);
-  const double at_hi = sign * slope(u + kStep);
-  if (at_u > 0.0 && at_hi < 0.0) {
+  const double slope_u = slope(u);
+  if (const double slope_hi = slope(u + kStep); sign * slope_u > 0.0 && sign * slope_hi < 0.0) {
     a = mid;
-    guess = mid + step * at_u / (at_u - at_hi);
-  } else if (at_u <= 0.0 && at_lo > 0.0) {
+    guess = mid + step * cubic_turning_point(at, after, slope_u * step, slope_hi * step);
+  } else if (const double slope_lo = slope(u - kStep);
+             sign * slope_u <= 0.0 && sign * slope_lo > 0.0) {
     b = mid;
-    guess = mid + step * at_u / (at_lo - at_u);
+    guess = a + step * cubic_turning_point(before, at, slope_lo * step, slope_u * step);
   } else {
     // Slopes at odds with the heights (a double crest inside the step):
     // the vertex of the parabola through the three heights.

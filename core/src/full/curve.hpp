@@ -17,9 +17,10 @@ namespace nerith::full::curve {
 
 // f·A·cos(phase + omega·(t − t_ref)).
 struct Term {
-  double scale;  // f × amplitude, metres
-  double phase;  // V0 + u − g at t_ref, radians
-  double omega;  // radians per second
+  double scale;     // f × amplitude, metres
+  double phase;     // V0 + u − g at t_ref, radians
+  double omega;     // radians per second
+  std::size_t row;  // of constituents::TABLE
 };
 
 // Which constituents a curve keeps.
