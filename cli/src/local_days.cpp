@@ -1,5 +1,7 @@
 #include "local_days.hpp"
 
+#include <algorithm>
+
 namespace nerith::cli {
 namespace {
 
@@ -18,9 +20,18 @@ std::vector<DayView> cut_local_days(std::span<const ports::DayPrediction> utc_da
                                     std::int64_t utc_first, const Zone& zone, std::int64_t first,
                                     std::int64_t count) {
   std::vector<DayView> views;
+  views.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+  const auto days = static_cast<std::int64_t>(utc_days.size());
   for (std::int64_t day = first; day < first + count; ++day) {
     DayView view{day, date_text(day), zone.day_start(day), zone.day_start(day + 1), {}, {}};
-    for (std::size_t i = 0; i < utc_days.size(); ++i) {
+    // Only the UTC days that can reach into [start, end]: the one ending at
+    // its start, through the one starting at its end. A local day spans at
+    // most 26 hours, so every local day reads at most four UTC days.
+    const std::int64_t from =
+        std::clamp<std::int64_t>(floor_div(view.start, 86400) - 1 - utc_first, 0, days);
+    const std::int64_t to =
+        std::clamp<std::int64_t>(floor_div(view.end, 86400) + 1 - utc_first, 0, days);
+    for (auto i = static_cast<std::size_t>(from); i < static_cast<std::size_t>(to); ++i) {
       // Each UTC day's grid also ends with the next day's midnight; that
       // sample is taken from the day that starts there, except at the very end.
       const std::int64_t utc_start = (utc_first + static_cast<std::int64_t>(i)) * 86400;
