@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -216,6 +218,21 @@ TEST(FullCatalogue, EmbeddedStations) {
   ASSERT_NE(papeete, nullptr);
   EXPECT_EQ(papeete->timezone, "Pacific/Tahiti");
   EXPECT_EQ(papeete->to_port().atlantic_coast, false);
+}
+
+// The compiled catalogue is the source document as the strict reader reads
+// it: every field, in the document's order.
+TEST(FullCatalogue, CompiledTableIsTheDocument) {
+  std::ifstream file(NERITH_FULL_DOCUMENT, std::ios::binary);
+  ASSERT_TRUE(file) << NERITH_FULL_DOCUMENT;
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto parsed = full::catalogue::parse(text);
+  ASSERT_TRUE(parsed) << parsed.error();
+  const auto& compiled = full::catalogue::embedded();
+  EXPECT_EQ(compiled.licence, parsed->licence);
+  EXPECT_EQ(compiled.attribution, parsed->attribution);
+  EXPECT_EQ(compiled.stations, parsed->stations);
+  EXPECT_EQ(compiled.rows, parsed->rows);
 }
 
 // The search compares as the built-in one: lower-cased id, then name.

@@ -1,5 +1,6 @@
-// The full model's station document: reading it strictly, and the embedded
-// copy built once per process.
+// The full model's station catalogue: the compiled copy of its document,
+// built into records once per process, and the strict reader of such a
+// document (for documents from elsewhere, and to check the compiled copy).
 #pragma once
 
 #include <expected>
@@ -33,11 +34,8 @@ struct Entry {
 // naming the fault and its line and column.
 std::expected<Catalogue, std::string> parse(std::string_view text);
 
-// The embedded document, minified at build time.
-std::string_view embedded_stations_full_document();
-
-// The embedded catalogue, parsed on first use; a corrupt embedded document
-// throws std::runtime_error (every later call too).
+// The compiled catalogue (full/catalogue_table.hpp), made into records on
+// first use. It cannot fail: the document was checked when it was compiled.
 const Catalogue& embedded();
 
 // The embedded station with exactly this id; both pointers null when none.

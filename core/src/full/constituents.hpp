@@ -1,41 +1,14 @@
-// The full model's constituent table: one row per constituent with its
-// extended Doodson numbers, phase offset and nodal rule.
+// What the full model works out from a row of the constituent table: its
+// speed, its equilibrium argument and its nodal corrections.
 #pragma once
 
 #include <array>
 #include <string_view>
 
 #include "full/astronomy.hpp"
+#include "full/constituent_table.hpp"
 
 namespace nerith::full::constituents {
-
-// The nodal formulas of the basic constituents (Schureman SP-98 equation
-// numbers in constituents.cpp). Compound rows take theirs from their parts.
-enum class NodalRule { Solar, Mm, Mf, O1, J1, OO1, M1, M2, K1, K2, L2, M3, Compound };
-
-// One part of a compound constituent: another row of the table, times a
-// whole number (negative for a difference).
-struct Part {
-  std::string_view name;
-  int times = 0;
-};
-
-struct Constituent {
-  std::string_view name;
-  // Multipliers of τ, s, h, p, N′ = −N and p′.
-  std::array<int, 6> doodson;
-  int offset;  // degrees: 0, ±90 or 180
-  NodalRule rule;
-  std::array<Part, 3> parts;  // compound rows only; unused entries have times 0
-
-  // Cycles per lunar day: 0 long period, 1 diurnal, 2 semi-diurnal, ...
-  int species() const { return doodson[0]; }
-};
-
-extern const std::array<Constituent, 50> TABLE;
-
-// The row with exactly this name, or nullptr.
-const Constituent* find(std::string_view name);
 
 // Angular speed in degrees per mean solar hour, from the Doodson numbers.
 double speed(const Constituent& c);
