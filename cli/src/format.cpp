@@ -63,23 +63,39 @@ Json port_record(const ports::Port& port) {
           {"constituents", std::move(constituents)}};
 }
 
-Json day_record(std::string_view port_id, const DayView& view, const Zone& zone) {
-  Json day;
-  day["port_id"] = port_id;
-  day["date"] = view.date;
-  if (!zone.is_utc()) day["time_zone"] = zone.name();
-  Json extremes = Json::array();
-  for (const auto& e : view.extremes) {
-    Json extreme{{"time", e.time}, {"height", e.height}, {"is_high", e.is_high}};
-    extreme["coefficient"] = e.coefficient ? Json(*e.coefficient) : Json(nullptr);
-    if (!zone.is_utc()) extreme["local_time"] = iso_text(e.time, zone);
-    extremes.push_back(std::move(extreme));
+// A value as dump() writes it, without the line break.
+std::string compact(const Json& value) {
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// The day's record, written straight into `out` with the same bytes as
+// dump() of its document (keys in this order, numbers and strings as
+// nlohmann writes them) but without building the document: a year holds
+// 53,000 heights.
+void append_day(std::string& out, std::string_view port_id, const DayView& view, const Zone& zone) {
+  out += "{\"port_id\":" + compact(port_id) + ",\"date\":" + compact(view.date);
+  if (!zone.is_utc()) out += ",\"time_zone\":" + compact(zone.name());
+  out += ",\"extremes\":[";
+  for (std::size_t i = 0; i < view.extremes.size(); ++i) {
+    const auto& e = view.extremes[i];
+    if (i > 0) out += ',';
+    out += "{\"time\":" + std::to_string(e.time) + ",\"height\":" + compact(e.height) +
+           ",\"is_high\":" + (e.is_high ? "true" : "false") +
+           ",\"coefficient\":" + (e.coefficient ? std::to_string(*e.coefficient) : "null");
+    if (!zone.is_utc()) out += ",\"local_time\":" + compact(iso_text(e.time, zone));
+    out += '}';
   }
-  day["extremes"] = std::move(extremes);
-  Json heights = Json::array();
-  for (const auto& s : view.heights) heights.push_back({{"time", s.time}, {"height", s.height}});
-  day["heights"] = std::move(heights);
-  return day;
+  out += "],\"heights\":[";
+  for (std::size_t i = 0; i < view.heights.size(); ++i) {
+    const auto& sample = view.heights[i];
+    if (i > 0) out += ',';
+    out += "{\"time\":";
+    out += std::to_string(sample.time);
+    out += ",\"height\":";
+    out += compact(sample.height);
+    out += '}';
+  }
+  out += "]}";
 }
 
 }  // namespace
@@ -237,10 +253,17 @@ std::string prediction_table(const ports::Port& port, std::span<const DayView> d
 
 std::string prediction_json(std::string_view port_id, std::span<const DayView> days,
                             const Zone& zone, bool as_list) {
-  if (!as_list && days.size() == 1) return dump(day_record(port_id, days.front(), zone));
-  Json list = Json::array();
-  for (const auto& day : days) list.push_back(day_record(port_id, day, zone));
-  return dump(list);
+  std::string out;
+  out.reserve(days.size() * 7400 + 8);  // a day's record is about 7.3 kB
+  const bool list = as_list || days.size() != 1;
+  if (list) out += '[';
+  for (std::size_t i = 0; i < days.size(); ++i) {
+    if (i > 0) out += ',';
+    append_day(out, port_id, days[i], zone);
+  }
+  if (list) out += ']';
+  out += '\n';
+  return out;
 }
 
 std::string prediction_csv(std::string_view port_id, std::span<const DayView> days,
