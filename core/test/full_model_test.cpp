@@ -38,7 +38,7 @@ const harmonic::extremes::Extreme* nearest_high(const ports::DayPrediction& day,
 
 // Published high waters (French tide tables, times converted to UTC).
 // Several crests are flat at neaps (L'Herbaudière on 2020-01-01), so the
-// check is on the median, with the maximum stated.
+// bounds leave room; they are still tight enough to catch M3's convention.
 TEST(FullAccuracy, PublishedHighWaterTimes) {
   struct Published {
     const char* station;
@@ -65,18 +65,22 @@ TEST(FullAccuracy, PublishedHighWaterTimes) {
   std::ranges::sort(minutes);
   const std::size_t n = minutes.size();
   const double median = (minutes[(n - 1) / 2] + minutes[n / 2]) / 2.0;
-  // Measured: median 3.7 min, max 21.9 min (L'Herbaudière's neap evening crest).
-  EXPECT_LE(median, 4.0);
-  EXPECT_LE(minutes.back(), 25.0);
   double mean = 0.0;
   for (const double m : minutes) mean += m / static_cast<double>(n);
+  // Measured: median 3.3 min, mean 5.1 min, max 14.5 min (L'Herbaudière's
+  // neap evening crest). M3 with a 180° offset gives 3.6, 6.6 and 24.8: the
+  // mean and the maximum catch that choice.
+  EXPECT_LE(median, 4.0);
+  EXPECT_LE(mean, 5.8);
+  EXPECT_LE(minutes.back(), 19.0);
   std::printf("full model high waters: median %.1f min, mean %.1f min, max %.1f min over %zu\n",
               median, mean, minutes.back(), n);
 }
 
 // Published Brest coefficients, in the day's order of high waters. Each
 // holds within ±1 but one: 2025-09-09's morning, published 104, where the
-// model gives 106 (105.55 before rounding).
+// model gave 106 (105.55 before rounding) before its turning points were
+// placed to the second and now gives 105.
 TEST(FullAccuracy, PublishedBrestCoefficients) {
   struct Published {
     const char* date;

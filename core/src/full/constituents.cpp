@@ -67,6 +67,14 @@ NodeFactor basic_factor(NodalRule rule, const NodeTerms& k) {
       const double c2 = cos_half * cos_half;
       return {c2 * c2 / 0.9154, 2.0 * k.xi - 2.0 * k.nu};
     }
+    case R::ThreeN2: {  // sin I·cos⁴(I/2), its mean 0.3662 over the node cycle
+      const double c2 = cos_half * cos_half;
+      return {sin_i * c2 * c2 / 0.3662, 3.0 * k.xi - 2.0 * k.nu};
+    }
+    case R::ThreeL2: {  // sin I·cos²(I/2)·(cos²(I/2) − 2 sin²(I/2)), mean 0.3319
+      const double c2 = cos_half * cos_half;
+      return {sin_i * c2 * (c2 - 2.0 * (1.0 - c2)) / 0.3319, k.xi - 2.0 * k.nu};
+    }
     case R::M3: {  // eq. 149
       const double c2 = cos_half * cos_half;
       return {c2 * c2 * c2 / 0.8758, 3.0 * k.xi - 3.0 * k.nu};
