@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "nerith/full/folds.hpp"
+
 namespace nerith::cli {
 namespace {
 
@@ -174,6 +176,13 @@ std::string station_text(const full::Station& station, std::string_view attribut
   text += "  analysis      " + station.analysis_first + " to " + station.analysis_last +
           printf_string(", quality %d\n", station.quality);
   text += "  time zone     " + station.timezone + "\n";
+  if (const auto folded = full::folded_constituents(station.id); !folded.empty()) {
+    text += "  folded        ";
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+      text += (i > 0 ? ", " : "") + folded[i].name + " into " + folded[i].into;
+    }
+    text += " (the record cannot separate them)\n";
+  }
   text += "  datums       ";
   for (const auto& datum : station.datums) {
     text += " " + datum.name + printf_string(" %.3f", datum.height);
@@ -190,6 +199,9 @@ std::string station_json(const full::Station& station, std::string_view attribut
   json["timezone"] = station.timezone;
   json["analysis_span"] = {station.analysis_first, station.analysis_last};
   json["quality"] = station.quality;
+  Json folded = Json::array();
+  for (const auto& f : full::folded_constituents(station.id)) folded.push_back({f.name, f.into});
+  json["folded"] = std::move(folded);
   Json datums = Json::object();
   for (const auto& datum : station.datums) datums[datum.name] = datum.height;
   json["datums"] = std::move(datums);

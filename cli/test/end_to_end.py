@@ -273,6 +273,13 @@ class FullModel(unittest.TestCase):
         self.assertIn(" m", out("height", "FR-PAPEETE", "2024-03-10T00:00Z", "--model", "full"))
         self.assertIn("<svg", out("chart", "FR-NICE", "2024-03-10", "--model", "full", "-o", "-"))
 
+    def test_show_names_the_folded_constituents(self):
+        self.assertIn("folded        3N2 into N2, 3L2 into L2",
+                      out("show", "FR-L-AIGUILLON-SUR-MER", "--model", "full"))
+        self.assertNotIn("folded", out("show", "FR-BREST", "--model", "full"))
+        self.assertEqual(json.loads(out("show", "FR-PONT-DU-BRAULT", "--model", "full", "--json"))
+                         ["folded"], [["L2", "3L2"], ["3N2", "N2"]])
+
     def test_official_coefficients_at_brest(self):
         day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--model", "full", "--json"))
         self.assertEqual([e["coefficient"] for e in day["extremes"] if e["is_high"]], [104, 110])

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <unordered_set>
 
 #include "full/catalogue_table.hpp"
@@ -136,6 +137,7 @@ Catalogue from_table(const table::Document& document) {
       s.constituents.push_back({std::string(row.name), c.amplitude, c.phase_lag});
       rows.push_back(&row);
     }
+    out.foldings.push_back(folding::fold(s, rows));
     out.stations.push_back(std::move(s));
     out.rows.push_back(std::move(rows));
   }
@@ -155,7 +157,17 @@ Entry find(std::string_view id) {
   const auto it = std::ranges::find(all.stations, id, &Station::id);
   if (it == all.stations.end()) return {};
   const auto index = static_cast<std::size_t>(it - all.stations.begin());
-  return {&*it, &all.rows[index]};
+  return {&*it, &all.rows[index], &all.foldings[index]};
+}
+
+const folding::Folding* folding_of(const Station& station) {
+  const auto& stations = embedded().stations;
+  // std::less: a total order, also for a station outside the catalogue.
+  const std::less<const Station*> before;
+  if (before(&station, stations.data()) || !before(&station, stations.data() + stations.size())) {
+    return nullptr;
+  }
+  return &embedded().foldings[static_cast<std::size_t>(&station - stations.data())];
 }
 
 }  // namespace nerith::full::catalogue

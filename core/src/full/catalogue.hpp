@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "full/constituents.hpp"
+#include "full/folding.hpp"
 #include "nerith/full/api.hpp"
 
 namespace nerith::full::catalogue {
@@ -20,13 +21,15 @@ struct Catalogue {
   std::string licence;
   std::string attribution;
   std::vector<Station> stations;
-  std::vector<Rows> rows;  // rows[i] belongs to stations[i]
+  std::vector<Rows> rows;                  // rows[i] belongs to stations[i]
+  std::vector<folding::Folding> foldings;  // the embedded catalogue's only
 };
 
 // A station of the catalogue with its rows.
 struct Entry {
   const Station* station = nullptr;
   const Rows* rows = nullptr;
+  const folding::Folding* folding = nullptr;
 };
 
 // Parses a station document. A constituent name outside the table, a
@@ -38,7 +41,10 @@ std::expected<Catalogue, std::string> parse(std::string_view text);
 // first use. It cannot fail: the document was checked when it was compiled.
 const Catalogue& embedded();
 
-// The embedded station with exactly this id; both pointers null when none.
+// The embedded station with exactly this id; all pointers null when none.
 Entry find(std::string_view id);
+
+// The folds of an embedded station; nullptr for a station from elsewhere.
+const folding::Folding* folding_of(const Station& station);
 
 }  // namespace nerith::full::catalogue

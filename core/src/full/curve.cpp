@@ -1,6 +1,7 @@
 #include "full/curve.hpp"
 
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <limits>
 #include <numbers>
@@ -67,25 +68,75 @@ const auto& step_rotations() {
   return table;
 }
 
+// Each weaker constituent joins its stronger one: the stronger term's
+// phasor is multiplied by 1 + Σ ρ·e^{iΔ}, ρ and Δ the weaker's amplitude
+// ratio and phase against the stronger's (nodal corrections included) at
+// the folding's instant, and the weaker's term goes.
+void apply_folds(const Station& station, const catalogue::Rows& rows,
+                 const folding::Folding& folding, std::int64_t node_time,
+                 const std::vector<std::size_t>& term_of, std::vector<Term>& terms) {
+  const auto at = astronomy::Arguments::at(folding.instant(node_time));
+  const constituents::NodeFactors node(astronomy::NodeTerms::from(at));
+  const auto phasor = [&](std::size_t i) {
+    const auto [f, u] = node.of(*rows[i]);
+    const ports::HarmonicConstituent& c = station.constituents[i];
+    const double degrees = constituents::equilibrium_argument(*rows[i], at) + u - c.phase_lag;
+    return std::polar(f * c.amplitude, degrees * kRadian);
+  };
+  std::vector<std::complex<double>> factor(terms.size(), 1.0);
+  std::vector<bool> gone(terms.size(), false);
+  for (const folding::Fold& fold : folding.folds) {
+    const std::size_t strong = term_of[fold.stronger];
+    const std::size_t weak = term_of[fold.weaker];
+    if (strong >= terms.size() || weak >= terms.size()) continue;
+    const std::complex<double> base = phasor(fold.stronger);
+    if (base == 0.0) continue;
+    factor[strong] += phasor(fold.weaker) / base;
+    gone[weak] = true;
+  }
+  std::vector<Term> kept;
+  kept.reserve(terms.size());
+  for (std::size_t k = 0; k < terms.size(); ++k) {
+    if (gone[k]) continue;
+    Term term = terms[k];
+    term.scale *= std::abs(factor[k]);
+    term.phase = std::remainder(term.phase + std::arg(factor[k]), 2.0 * std::numbers::pi);
+    kept.push_back(term);
+  }
+  terms = std::move(kept);
+}
+
 }  // namespace
 
-std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
+std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows,
+                          const folding::Folding* folding, std::int64_t t_ref,
                           std::int64_t node_time, Species species) {
   const auto arguments = astronomy::Arguments::at(t_ref);
   const constituents::NodeFactors node(
       astronomy::NodeTerms::from(astronomy::Arguments::at(node_time)));
   std::vector<Term> terms;
   terms.reserve(rows.size());
+  // The term of each of the station's constituents, when the species keeps it.
+  std::vector<std::size_t> term_of(rows.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const constituents::Constituent& row = *rows[i];
     if (species == Species::SemiDiurnal && row.species() != 2) continue;
     const ports::HarmonicConstituent& c = station.constituents[i];
     const auto [f, u] = node.of(row);
     const double degrees = constituents::equilibrium_argument(row, arguments) + u - c.phase_lag;
+    term_of[i] = terms.size();
     terms.push_back({f * c.amplitude, std::remainder(degrees, 360.0) * kRadian, omega(row),
                      static_cast<std::size_t>(&row - constituents::TABLE.data())});
   }
+  if (folding != nullptr && !folding->folds.empty()) {
+    apply_folds(station, rows, *folding, node_time, term_of, terms);
+  }
   return terms;
+}
+
+std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
+                          std::int64_t node_time, Species species) {
+  return prepare(station, rows, catalogue::folding_of(station), t_ref, node_time, species);
 }
 
 double direct_height(std::span<const Term> terms, double mean_level, std::int64_t t_ref,
@@ -98,10 +149,14 @@ double direct_height(std::span<const Term> terms, double mean_level, std::int64_
 
 Curve::Curve(const Station& station, const catalogue::Rows& rows, std::int64_t start,
              std::int64_t end, Species species)
+    : Curve(station, rows, catalogue::folding_of(station), start, end, species) {}
+
+Curve::Curve(const Station& station, const catalogue::Rows& rows, const folding::Folding* folding,
+             std::int64_t start, std::int64_t end, Species species)
     : start_(start),
       end_(end),
       mean_level_(species == Species::All ? station.mean_level : 0.0),
-      terms_(prepare(station, rows, start, std::midpoint(start, end), species)) {
+      terms_(prepare(station, rows, folding, start, std::midpoint(start, end), species)) {
   // Padded to whole blocks of kLanes with terms of no amplitude.
   const std::size_t n = (terms_.size() + kLanes - 1) / kLanes * kLanes;
   re_.assign(n, 0.0);

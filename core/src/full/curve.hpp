@@ -26,7 +26,14 @@ struct Term {
 // Which constituents a curve keeps.
 enum class Species { All, SemiDiurnal };
 
-// The station's terms with V0 at t_ref and f, u at node_time.
+// The station's terms with V0 at t_ref and f, u at node_time, folded as
+// `folding` says (nullptr: not folded) at its instant for node_time.
+std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows,
+                          const folding::Folding* folding, std::int64_t t_ref,
+                          std::int64_t node_time, Species species = Species::All);
+
+// The same, folded as the catalogue folds the station (not at all for a
+// station from elsewhere).
 std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
                           std::int64_t node_time, Species species = Species::All);
 
@@ -42,6 +49,9 @@ class Curve {
  public:
   Curve(const Station& station, const catalogue::Rows& rows, std::int64_t start, std::int64_t end,
         Species species = Species::All);
+  // With the given folds (nullptr: none) instead of the catalogue's.
+  Curve(const Station& station, const catalogue::Rows& rows, const folding::Folding* folding,
+        std::int64_t start, std::int64_t end, Species species = Species::All);
 
   std::int64_t start() const { return start_; }
   std::int64_t end() const { return end_; }
