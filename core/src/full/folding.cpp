@@ -36,12 +36,12 @@ Folding fold(const Station& station, const std::vector<const constituents::Const
   std::ranges::stable_sort(order, [&](std::size_t a, std::size_t b) {
     return station.constituents[a].amplitude > station.constituents[b].amplitude;
   });
+  std::vector<double> speeds(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) speeds[i] = constituents::speed(*rows[i]);
   std::vector<std::size_t> kept;
   for (const std::size_t i : order) {
-    const double speed = constituents::speed(*rows[i]);
-    const auto into = std::ranges::find_if(kept, [&](std::size_t k) {
-      return std::abs(constituents::speed(*rows[k]) - speed) * hours < 360.0;
-    });
+    const auto into = std::ranges::find_if(
+        kept, [&](std::size_t k) { return std::abs(speeds[k] - speeds[i]) * hours < 360.0; });
     if (into == kept.end()) {
       kept.push_back(i);
     } else {
