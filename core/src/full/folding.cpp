@@ -33,8 +33,10 @@ Folding fold(const Station& station, const std::vector<const constituents::Const
   // one already kept.
   std::vector<std::size_t> order(rows.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
-  std::ranges::stable_sort(order, [&](std::size_t a, std::size_t b) {
-    return station.constituents[a].amplitude > station.constituents[b].amplitude;
+  std::ranges::sort(order, [&](std::size_t a, std::size_t b) {
+    const double x = station.constituents[a].amplitude;
+    const double y = station.constituents[b].amplitude;
+    return x != y ? x > y : a < b;  // equal amplitudes in the station's order
   });
   std::vector<double> speeds(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) speeds[i] = constituents::speed(*rows[i]);
