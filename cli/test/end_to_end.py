@@ -288,9 +288,11 @@ class FullModel(unittest.TestCase):
         self.assertIn("--model expects", stderr)
 
     def test_local_time_is_the_stations_own_zone(self):
-        papeete = list(csv.reader(io.StringIO(
-            out("predict", "FR-PAPEETE", "2024-03-10", "--model", "full", "--tz", "local", "--csv"))))
-        self.assertTrue(all(row[3].endswith("-10:00") for row in papeete[1:]))
+        # Tubuai's record once gave its latitude as its longitude, and Etc/GMT+2.
+        for gauge in ("FR-PAPEETE", "FR-TUBUAI"):
+            rows = list(csv.reader(io.StringIO(
+                out("predict", gauge, "2024-03-10", "--model", "full", "--tz", "local", "--csv"))))
+            self.assertTrue(all(row[3].endswith("-10:00") for row in rows[1:]), gauge)
         brest = list(csv.reader(io.StringIO(
             out("predict", "FR-BREST", "2024-03-10", "--tz", "local", "--csv"))))
         self.assertTrue(all(row[3].endswith("+01:00") for row in brest[1:]))

@@ -252,6 +252,10 @@ TEST(FullCatalogue, EmbeddedStations) {
   ASSERT_NE(papeete, nullptr);
   EXPECT_EQ(papeete->timezone, "Pacific/Tahiti");
   EXPECT_EQ(papeete->to_port().atlantic_coast, false);
+  const auto* tubuai = full::get_station("FR-TUBUAI");
+  ASSERT_NE(tubuai, nullptr);
+  EXPECT_EQ(tubuai->timezone, "Pacific/Tahiti");
+  EXPECT_NEAR(tubuai->longitude, -149.475, 1e-9);
 }
 
 // The search compares as the built-in one: lower-cased id, then name.
