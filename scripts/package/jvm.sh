@@ -8,7 +8,7 @@ source "$(dirname "$0")/common.sh"
 step "jar: compile, JUnit 5, install (Maven)"
 log=$stage/maven.log
 mkdir -p "$stage"
-if ! mvn -B --no-transfer-progress -Dmaven.repo.local="$cache/m2" -Drevision="$version" \
+if ! mvn -B --no-transfer-progress -Dstyle.color=never -Dmaven.repo.local="$cache/m2" -Drevision="$version" \
     -Dnerith.natives="$stage/lib" -f bindings/jvm/pom.xml install >"$log" 2>&1; then
   grep -E 'ERROR|FAIL|expected' "$log" | head -n 60
   exit 1

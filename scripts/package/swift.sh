@@ -2,8 +2,7 @@
 # Lays the Swift package out in dist/nerith-swift/ (bindings/swift's manifest
 # and tests, the generated Swift, headers and module maps, the staged
 # libraries under lib/<platform>/) and runs `swift build` and `swift test` on
-# it: with the `swift` on PATH, else in the Debian trixie root of
-# swift_root.sh, entered with chroot in a private mount namespace.
+# it (scripts/package/in_swift.sh).
 source "$(dirname "$0")/common.sh"
 
 step "Swift package: dist/nerith-swift"
@@ -26,23 +25,8 @@ done
 cp -r "$stage/lib" "$package/lib"
 step_done
 
-# Runs a command in this tree's folder with the Swift toolchain.
-in_swift() {
-  if command -v swift >/dev/null; then
-    bash -c "$*"
-    return
-  fi
-  bash scripts/package/swift_root.sh
-  unshare --mount bash -c 'root=$1 tree=$2 command=$3
-    mount -t proc proc "$root/proc"
-    mkdir -p "$root$tree"
-    mount --bind "$tree" "$root$tree"
-    exec chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin LANG=C.UTF-8 \
-      bash -c "cd \"$tree\" && $command"' _ "$cache/trixie" "$PWD" "$*"
-}
-
 step "swift build, swift test"
 scratch=build/swift
-in_swift "swift build --package-path dist/nerith-swift --scratch-path $scratch -q &&
+bash scripts/package/in_swift.sh "swift build --package-path dist/nerith-swift --scratch-path $scratch -q &&
   swift test --disable-swift-testing --package-path dist/nerith-swift --scratch-path $scratch 2>&1 | grep -vE '^Test Case .* (started|passed)'"
 step_done
