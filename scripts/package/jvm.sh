@@ -15,7 +15,7 @@ if ! mvn -B --no-transfer-progress -Dstyle.color=never -Dmaven.repo.local="$cach
 fi
 grep -E 'Tests run:.*Fail' "$log" | tail -n 1
 jar=build/jvm/nerith-$version.jar
-contents=$(unzip -Z1 "$jar")
+contents=$(jar tf "$jar")
 for platform in "${platforms[@]}"; do
   grep -qx "$platform/libnerith_full_uniffi.so" <<<"$contents" ||
     { echo "$jar lacks $platform/"; exit 1; }
