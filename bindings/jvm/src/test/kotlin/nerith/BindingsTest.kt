@@ -80,11 +80,18 @@ private val TABLE: List<Case> = JSONObject(File(System.getProperty("nerith.cases
 private class Case(library: String, functions: Array<java.lang.reflect.Method>, private val case: JSONObject) {
     private val args = case.getJSONArray("args").toList()
     val name = "$library.${case.getString("call")}(${args.joinToString()})"
-    private val function = functions.single { it.name == camel(case.getString("call")) && it.parameterCount == args.size }
+    // Kotlin adds a suffix to the name of a function with unsigned arguments.
+    private val function = camel(case.getString("call")).let { call ->
+        functions.single { (it.name == call || it.name.startsWith("$call-")) && it.parameterCount == args.size }
+    }
 
     fun run() {
         val arguments = args.zip(function.parameterTypes) { arg, type ->
-            if (type == Long::class.javaPrimitiveType) (arg as Number).toLong() else arg
+            when (type) {
+                Long::class.javaPrimitiveType -> (arg as Number).toLong()
+                Double::class.javaPrimitiveType -> (arg as Number).toDouble()
+                else -> arg
+            }
         }
         val answer = try {
             function.invoke(null, *arguments.toTypedArray())
