@@ -18,8 +18,13 @@ unshare --mount bash -c '
   mount -t proc proc "$1/proc"
   chroot "$1" bash -c "apt-get update -qq &&
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends swiftlang libc6-dev &&
-    apt-get clean"' _ "$root" >"$cache/swiftlang.log" 2>&1 ||
+    apt-get clean &&
+    dpkg-query -W -f=\"swiftlang \\\${Version}\n\" swiftlang"' _ "$root" >"$cache/swiftlang.log" 2>&1 ||
   { tail -n 20 "$cache/swiftlang.log"; exit 1; }
+# Swift 6.0.3 is the toolchain the package is tested with: any Debian revision
+# of it, but no other release.
+grep -qE '^swiftlang 6\.0\.3-' "$cache/swiftlang.log" ||
+  { tail -n 5 "$cache/swiftlang.log"; echo "trixie's swiftlang is no longer 6.0.3"; exit 1; }
 touch "$root/.nerith-ready"
 du -sh "$root"
 step_done
