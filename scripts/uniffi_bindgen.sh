@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 target=${NERITH_CACHE:-$PWD/.cache}/uniffi-bindgen
 generator=$target/release/uniffi-bindgen
 # Cargo checks whether its sources or lock file changed; that takes a second.
+# rustup installs cargo in ~/.cargo/bin, which a non-login shell may lack.
+[[ -d $HOME/.cargo/bin ]] && PATH=$HOME/.cargo/bin:$PATH
 if ! command -v cargo >/dev/null; then
   echo "cargo is missing: the binding generator is a Rust crate (rustup's toolchain)" >&2
   exit 1
