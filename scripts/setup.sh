@@ -24,6 +24,9 @@ if [[ "${1:-all}" != build ]]; then
     clang-19 libclang-rt-19-dev        # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
     clang-format-14                    # the format check of scripts/test.sh
     hyperfine                          # the command's whole-process benchmark (bench/command_bench.sh)
+    python3-venv                       # the wheel's tools and tests, each in a virtual environment
+    maven openjdk-17-jdk-headless      # the jar and its tests
+    debootstrap                        # the Debian root the Swift package is tested in
   )
 fi
 

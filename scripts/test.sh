@@ -8,7 +8,9 @@
 #   3. the whole test suite again under AddressSanitizer + UndefinedBehavior-
 #      Sanitizer, with LeakSanitizer on (build/asan);
 #   4. the concurrency tests under ThreadSanitizer (build/tsan);
-#   5. each libFuzzer harness for a bounded time (build/fuzz, scripts/fuzz.sh).
+#   5. each libFuzzer harness for a bounded time (build/fuzz, scripts/fuzz.sh);
+# and, after the cross builds, builds the Python, JVM and Swift packages into
+# dist/ and tests them through their generated bindings (scripts/package.sh).
 # Exits non-zero at the first failure. NERITH_FUZZ_SECONDS sets the time given
 # to each harness (default 60).
 set -euo pipefail
@@ -88,6 +90,12 @@ cross_pass build/arm64 aarch64-linux-gnu
 
 section "Test suite on 32-bit ARM Linux (armhf, qemu-user)"
 cross_pass build/armhf arm-linux-gnueabihf
+
+section "App packages: Python wheels, JVM jar, Swift package (scripts/package.sh)"
+# The libraries of the two passes above, stripped, go into every package.
+NERITH_NATIVE_BUILD=build/test NERITH_ARM64_BUILD=build/arm64 bash scripts/package.sh |
+  tee build/package.log
+total=$((total + $(sed -nE 's/^package tests: ([0-9]+) passed, 0 failed$/\1/p' build/package.log)))
 
 section "Test suite under AddressSanitizer + UndefinedBehaviorSanitizer + LeakSanitizer"
 build build/asan -DNERITH_SANITIZER=address all

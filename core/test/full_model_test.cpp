@@ -222,6 +222,10 @@ TEST(FullCatalogue, EmbeddedStations) {
   ASSERT_NE(papeete, nullptr);
   EXPECT_EQ(papeete->timezone, "Pacific/Tahiti");
   EXPECT_EQ(papeete->to_port().atlantic_coast, false);
+  const auto* tubuai = full::get_station("FR-TUBUAI");
+  ASSERT_NE(tubuai, nullptr);
+  EXPECT_EQ(tubuai->timezone, "Pacific/Tahiti");
+  EXPECT_NEAR(tubuai->longitude, -149.475, 1e-9);
 }
 
 // The compiled catalogue is the source document as the strict reader reads

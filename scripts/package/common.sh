@@ -1,0 +1,21 @@
+# Sourced by the scripts of scripts/package/: where things go, the one version,
+# and a timer for each step.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+dist=$PWD/dist
+stage=$PWD/build/package
+cache=${NERITH_CACHE:-$PWD/.cache}
+# The one version of every package: CMake's project(nerith VERSION ...).
+version=$(sed -nE 's/^project\(nerith VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+[[ -n "$version" ]] || { echo "no project(nerith VERSION ...) in CMakeLists.txt" >&2; exit 1; }
+# JNA's names of the two platforms, which the jar and the Swift package use too.
+platforms=(linux-x86-64 linux-aarch64)
+
+step_started=$SECONDS
+step() {
+  printf '\n---- %s\n' "$1"
+  step_started=$SECONDS
+}
+step_done() {
+  echo "     ($((SECONDS - step_started)) s)"
+}
