@@ -5,6 +5,7 @@
 #   1. the whole test suite;
 #   2. the C++ suites cross-built for 64-bit ARM (build/arm64) and 32-bit ARM
 #      (build/armhf) Linux, run under qemu-user;
+#   2b. the whole test suite with clang 19 and libc++ 19 (build/libcxx);
 #   3. the whole test suite again under AddressSanitizer + UndefinedBehavior-
 #      Sanitizer, with LeakSanitizer on (build/asan);
 #   4. the concurrency tests under ThreadSanitizer (build/tsan);
@@ -88,6 +89,23 @@ cross_pass build/arm64 aarch64-linux-gnu
 
 section "Test suite on 32-bit ARM Linux (armhf, qemu-user)"
 cross_pass build/armhf arm-linux-gnueabihf
+
+# The whole project with clang 19 and LLVM's libc++ 19, the standard library
+# Android's NDK and Xcode build with, GoogleTest compiled for it: every suite,
+# exact values unchanged. The shared libraries carry libc++ inside, as with
+# ANDROID_STL=c++_static, and still need only the C library (a test checks).
+# Benchmarks and fuzzers are not built: they need nothing libc++ would change.
+libcxx_pass() {
+  local dir=build/libcxx started=$SECONDS
+  build "$dir" --toolchain cmake/toolchains/clang-libcxx.cmake -DCMAKE_BUILD_TYPE=Release all
+  grep -q 'NERITH_LIBCXX:INTERNAL=1' "$dir/CMakeCache.txt" ||
+    { echo "$dir is not built on libc++"; exit 1; }
+  run_ctest "$dir"
+  echo "libc++: built and tested in $((SECONDS - started)) s"
+}
+
+section "Test suite with clang 19 and libc++ 19"
+libcxx_pass
 
 section "Test suite under AddressSanitizer + UndefinedBehaviorSanitizer + LeakSanitizer"
 build build/asan -DNERITH_SANITIZER=address all
