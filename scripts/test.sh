@@ -9,9 +9,10 @@
 #   3. the whole test suite again under AddressSanitizer + UndefinedBehavior-
 #      Sanitizer, with LeakSanitizer on (build/asan);
 #   4. the concurrency tests under ThreadSanitizer (build/tsan);
-#   5. each libFuzzer harness for a bounded time (build/fuzz, scripts/fuzz.sh).
-# Exits non-zero at the first failure. NERITH_FUZZ_SECONDS sets the time given
-# to each harness (default 60).
+#   5. each libFuzzer harness of both libraries, sharing a bounded time
+#      (build/fuzz, scripts/fuzz.sh).
+# Exits non-zero at the first failure. NERITH_FUZZ_SECONDS sets the time the
+# harnesses share (default 180).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -117,8 +118,8 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   run_ctest build/tsan -R '^(uniffi\.(Stress|Concurrency)|RegistryConcurrency|Lazy)\.'
 
 section "Fuzzing under AddressSanitizer + UndefinedBehaviorSanitizer"
-bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-60}"
-total=$((total + 3))  # one run per harness
+bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-180}"
+total=$((total + 5))  # one run per harness
 
 echo
 echo "total: $total passed, 0 failed"
