@@ -6,6 +6,8 @@
 #   2. the C++ suites cross-built for 64-bit ARM (build/arm64) and 32-bit ARM
 #      (build/armhf) Linux, run under qemu-user;
 #   2b. the whole test suite with clang 19 and libc++ 19 (build/libcxx);
+#   2c. both libraries' answers to one fixed set of calls on each CPU,
+#       compared field by field;
 #   3. the whole test suite again under AddressSanitizer + UndefinedBehavior-
 #      Sanitizer, with LeakSanitizer on (build/asan);
 #   4. the concurrency tests under ThreadSanitizer (build/tsan);
@@ -107,6 +109,30 @@ libcxx_pass() {
 
 section "Test suite with clang 19 and libc++ 19"
 libcxx_pass
+
+# Both libraries' answers to one fixed set of calls (bindings/test/answers.cpp,
+# built by every pass above) on each CPU, compared field by field with the
+# x86-64 ones: on x86-64 without FMA (glibc then picks the cos it takes on a
+# CPU without fused multiply-add), on libc++, and on arm64 and armv7 under
+# qemu-user. Only a few ulps of a height may differ.
+cross_cpu_pass() {
+  local out=build/answers program=bindings/test/uniffi_answers started=$SECONDS
+  mkdir -p "$out"
+  "build/test/$program" >"$out/x86-64.txt"
+  grep -qw fma /proc/cpuinfo || echo "note: this CPU has no FMA, so x86-64 is already without it"
+  GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 "build/test/$program" >"$out/x86-64-no-fma.txt"
+  "build/libcxx/$program" >"$out/x86-64-libcxx.txt"
+  qemu-aarch64 -L /usr/aarch64-linux-gnu "build/arm64/$program" >"$out/arm64.txt"
+  qemu-arm -L /usr/arm-linux-gnueabihf "build/armhf/$program" >"$out/armv7.txt"
+  python3 bindings/test/compare_answers.py "$out/x86-64.txt" arm64="$out/arm64.txt" \
+    armv7="$out/armv7.txt" x86-64-without-fma="$out/x86-64-no-fma.txt" \
+    x86-64-libc++="$out/x86-64-libcxx.txt"
+  total=$((total + 1))
+  echo "cross-CPU comparison: $((SECONDS - started)) s"
+}
+
+section "The same answers on every CPU"
+cross_cpu_pass
 
 section "Test suite under AddressSanitizer + UndefinedBehaviorSanitizer + LeakSanitizer"
 build build/asan -DNERITH_SANITIZER=address all
