@@ -139,9 +139,9 @@ build build/asan -DNERITH_SANITIZER=address all
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build/asan
 
 section "Concurrency under ThreadSanitizer"
-build build/tsan -DNERITH_SANITIZER=thread "uniffi_stress_test uniffi_concurrency_test uniffi_full_concurrency_test search_test db_test"
+build build/tsan -DNERITH_SANITIZER=thread "uniffi_stress_test uniffi_concurrency_test uniffi_full_concurrency_test uniffi_barrage_test search_test db_test"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  run_ctest build/tsan -R '^(uniffi\.(Stress|Concurrency)|RegistryConcurrency|Lazy)\.'
+  run_ctest build/tsan -R '^(uniffi\.(Stress|Concurrency|Barrage)|RegistryConcurrency|Lazy)\.'
 
 section "Fuzzing under AddressSanitizer + UndefinedBehaviorSanitizer"
 bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-180}"

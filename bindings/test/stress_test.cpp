@@ -49,8 +49,8 @@ Bytes shared_port(int k) {
 std::vector<NamedCall> fixed_calls() {
   const RustBuffer no_data_but_length{0, 3, nullptr};
   const RustBuffer no_data_but_capacity{5, 0, nullptr};
-  Bytes truncated = port_bytes("STRESS-TRUNCATED");
-  truncated.resize(truncated.size() - 3);
+  const Bytes whole = port_bytes("STRESS-TRUNCATED");
+  const Bytes truncated(whole.begin(), whole.end() - 3);
   Bytes trailing = port_bytes("STRESS-TRAILING");
   trailing.push_back(0);
   return {
