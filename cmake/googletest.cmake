@@ -1,9 +1,16 @@
-# GoogleTest for the test suites. A native build uses the installed package
-# (libgtest-dev); a cross build compiles it for the target from Debian's
-# googletest sources, since the packaged archives are the build machine's.
+# GoogleTest for the test suites. A native libstdc++ build uses the installed
+# package (libgtest-dev); a cross build, or one with another standard library
+# (libc++), compiles it from Debian's googletest sources, since the packaged
+# archives are the build machine's and libstdc++'s.
+include(CheckCXXSourceCompiles)
 set(NERITH_GOOGLETEST_SOURCE /usr/src/googletest/googletest
-    CACHE PATH "GoogleTest sources, built when cross-compiling")
-if(NOT CMAKE_CROSSCOMPILING)
+    CACHE PATH "GoogleTest sources, built when cross-compiling or on libc++")
+check_cxx_source_compiles("#include <version>
+#ifndef _LIBCPP_VERSION
+#error not libc++
+#endif
+int main() {}" NERITH_LIBCXX)
+if(NOT CMAKE_CROSSCOMPILING AND NOT NERITH_LIBCXX)
   find_package(GTest REQUIRED)
   return()
 endif()

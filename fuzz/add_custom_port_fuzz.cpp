@@ -1,7 +1,8 @@
 // add_custom_port with arbitrary argument bytes. The answer is a success, a
 // PortRejected carrying DuplicateId("…"), or a conversion failure with its
 // message; only a success changes the registry, by exactly one station,
-// which then comes back byte for byte and can be predicted.
+// which then comes back byte for byte and can be predicted. The built-in
+// library's own function: linked with builtin_target.cpp.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -19,7 +20,7 @@ std::int32_t registered() {
   RustCallStatus status{};
   const Bytes listed = take(uniffi_nerith_uniffi_fn_func_list_ports(&status));
   require(settle(status).code == 0, "list_ports failed");
-  return static_cast<std::int32_t>(read_ports(listed).size());
+  return static_cast<std::int32_t>(read_stations(listed).size());
 }
 
 // The id of a Port encoding that the library accepted: its first string.

@@ -5,6 +5,7 @@
 // (null data with a length or capacity, a length beyond the capacity).
 // Each answer is checked against the rules of the frame; the harness keeps a
 // copy of every live buffer's bytes to check that nothing is lost or moved.
+// Either library's buffer functions: those of the target it is linked with.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -15,7 +16,6 @@
 #include <vector>
 
 #include "harness.hpp"
-#include "nerith_uniffi.h"
 
 namespace {
 
@@ -25,6 +25,10 @@ constexpr std::uint64_t kMaxBufferSize = (std::uint64_t{1} << 63) - 1;
 // Buffers up to this size are really made; a legitimate larger request can
 // only exhaust memory, which is not a fault.
 constexpr std::uint64_t kLargestMade = 1 << 20;
+
+const BufferFunctions& buffers() {
+  return target().buffers();
+}
 
 std::uint8_t* placeholder() {
   return reinterpret_cast<std::uint8_t*>(std::uintptr_t{1});
@@ -73,7 +77,7 @@ void alloc(FuzzedDataProvider& in, std::vector<Live>& live) {
   const std::uint64_t size = size_from(in);
   if (size > kLargestMade && size <= kMaxBufferSize) return;
   RustCallStatus status{};
-  const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_alloc(size, &status);
+  const RustBuffer buffer = buffers().alloc(size, &status);
   if (size > kMaxBufferSize) {
     expect_failure(status, "capacity overflow");
     require(is_zero(buffer), "a failed alloc returned storage");
@@ -98,7 +102,7 @@ void from_bytes(FuzzedDataProvider& in, std::vector<Live>& live) {
   const std::uint8_t* data = with_data ? (source.empty() ? &one : source.data()) : nullptr;
 
   RustCallStatus status{};
-  const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_from_bytes({len, data}, &status);
+  const RustBuffer buffer = buffers().from_bytes({len, data}, &status);
   if (data == nullptr && len != 0) {
     expect_failure(status, "null ForeignBytes had non-zero length");
   } else if (len < 0) {
@@ -127,8 +131,7 @@ void reserve(Live& target, std::uint64_t additional, std::vector<Live>& live) {
     return;
   }
   RustCallStatus status{};
-  const RustBuffer result =
-      ffi_nerith_uniffi_rustbuffer_reserve(target.buffer, additional, &status);
+  const RustBuffer result = buffers().reserve(target.buffer, additional, &status);
   if (overflows || grown > kMaxBufferSize) {
     // The buffer was taken over and is released with the failure.
     expect_failure(status, "capacity overflow");
@@ -173,10 +176,10 @@ void refuse(FuzzedDataProvider& in, std::vector<Live>& live, bool free_it) {
   }
   RustCallStatus status{};
   if (free_it) {
-    ffi_nerith_uniffi_rustbuffer_free(malformed, &status);
+    buffers().free(malformed, &status);
   } else {
-    const RustBuffer result = ffi_nerith_uniffi_rustbuffer_reserve(
-        malformed, in.ConsumeIntegral<std::uint64_t>(), &status);
+    const RustBuffer result =
+        buffers().reserve(malformed, in.ConsumeIntegral<std::uint64_t>(), &status);
     require(is_zero(result), "a refused reserve returned storage");
   }
   expect_failure(status, message);
@@ -197,7 +200,7 @@ Live pick(FuzzedDataProvider& in, std::vector<Live>& live) {
 
 void free_buffer(const RustBuffer& buffer) {
   RustCallStatus status{};
-  ffi_nerith_uniffi_rustbuffer_free(buffer, &status);
+  buffers().free(buffer, &status);
   expect_success(status);
 }
 

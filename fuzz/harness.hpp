@@ -1,7 +1,9 @@
-// What the libFuzzer harnesses share: buffers lent to and taken from the
-// library the way a foreign caller does it, a bounds-checked big-endian
-// reader for answers, and the rules every RustCallStatus follows. A broken
-// rule aborts, and libFuzzer keeps the input that led there.
+// What the libFuzzer harnesses share: the library under test (either of the
+// two, chosen at link time by builtin_target.cpp or full_target.cpp), buffers
+// lent to and taken from it the way a foreign caller does it, a
+// bounds-checked big-endian reader for answers, and the rules every
+// RustCallStatus follows. A broken rule aborts, and libFuzzer keeps the input
+// that led there.
 #pragma once
 
 #include <bit>
@@ -13,11 +15,28 @@
 #include <string_view>
 #include <vector>
 
-#include "nerith_uniffi.h"
+#include "libraries.hpp"
 
 namespace nerith::fuzz {
 
 using Bytes = std::vector<std::uint8_t>;
+using uniffi::testing::BufferFunctions;
+using uniffi::testing::QueryFunctions;
+
+class Reader;
+
+// The library a harness drives: its functions, how its station record
+// reads, and what it needs before the first input.
+struct Target {
+  const QueryFunctions& queries;
+  std::string (*read_station)(Reader& in);  // returns the station's id
+  void (*prepare)();
+
+  const BufferFunctions& buffers() const { return queries.buffers; }
+};
+
+// Defined by the one target file the harness is linked with.
+const Target& target();
 
 [[noreturn]] inline void violation(std::string_view what) {
   std::fprintf(stderr, "\nnerith fuzz: %.*s\n", static_cast<int>(what.size()), what.data());
@@ -43,7 +62,7 @@ inline bool is_zero(const RustBuffer& buffer) {
 // A library-made buffer holding a copy of `bytes`.
 inline RustBuffer lend(std::span<const std::uint8_t> bytes) {
   RustCallStatus status{};
-  const RustBuffer buffer = ffi_nerith_uniffi_rustbuffer_from_bytes(
+  const RustBuffer buffer = target().buffers().from_bytes(
       {static_cast<std::int32_t>(bytes.size()), bytes.data()}, &status);
   require(status.code == 0, "rustbuffer_from_bytes refused well-formed bytes");
   return buffer;
@@ -59,7 +78,7 @@ inline Bytes take(const RustBuffer& buffer) {
   Bytes bytes;
   if (buffer.len > 0) bytes.assign(buffer.data, buffer.data + buffer.len);
   RustCallStatus status{};
-  ffi_nerith_uniffi_rustbuffer_free(buffer, &status);
+  target().buffers().free(buffer, &status);
   require(status.code == 0, "rustbuffer_free refused a buffer the library made");
   return bytes;
 }
@@ -129,28 +148,12 @@ class Reader {
   std::span<const std::uint8_t> rest_;
 };
 
-// A lowered Port; returns its id.
-inline std::string read_port(Reader& in) {
-  std::string id = in.string();
-  in.string();
-  in.f64();
-  in.f64();
-  in.f64();
-  in.boolean();
-  for (std::int32_t n = in.count(); n > 0; --n) {
-    in.string();
-    in.f64();
-    in.f64();
-  }
-  return id;
-}
-
-// A lowered sequence of Port; returns their ids.
-inline std::vector<std::string> read_ports(std::span<const std::uint8_t> bytes) {
+// A lowered sequence of the target's station records; returns their ids.
+inline std::vector<std::string> read_stations(std::span<const std::uint8_t> bytes) {
   Reader in(bytes);
   std::vector<std::string> ids;
-  for (std::int32_t n = in.count(); n > 0; --n) ids.push_back(read_port(in));
-  require(in.remaining() == 0, "bytes left after a sequence of Port");
+  for (std::int32_t n = in.count(); n > 0; --n) ids.push_back(target().read_station(in));
+  require(in.remaining() == 0, "bytes left after a sequence of stations");
   return ids;
 }
 
@@ -167,7 +170,8 @@ inline TideError read_tide_error(std::span<const std::uint8_t> bytes) {
   TideError error{in.i32(), ""};
   error.message = in.string();
   require(in.remaining() == 0, "bytes left after a TideError");
-  require(error.variant >= 1 && error.variant <= 3, "a TideError variant outside 1 to 3");
+  require(error.variant >= 1 && error.variant <= target().queries.error_variants,
+          "a TideError variant the library does not have");
   return error;
 }
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the three harnesses into fuzz/corpus/<harness>/.
+"""Writes the seed corpus of the five harnesses into fuzz/corpus/<harness>/.
 
-add_custom_port reads its input as a Port encoding. buffers and queries read
-theirs through libFuzzer's FuzzedDataProvider: texts from the front (a
-backslash followed by another byte ends a text; two backslashes stand for
-one), integers from the back, read backwards. Usage:
-make_seeds.py [corpus directory]
+add_custom_port reads its input as a Port encoding. The buffer and query
+harnesses (buffers and queries for libnerith_uniffi.so, full_buffers and
+full_queries for libnerith_full_uniffi.so) read theirs through libFuzzer's
+FuzzedDataProvider: texts from the front (a backslash followed by another
+byte ends a text; two backslashes stand for one), integers from the back,
+read backwards. Usage: make_seeds.py [corpus directory]
 """
 
 import math
@@ -149,16 +150,26 @@ def buffers_seeds():
     return seeds
 
 
+# Query operations: 0 get, 1 height_at, 2 predict_day, 3 predict_range,
+# 4 search. Argument kinds: 0 all-zero, 1 alloc(0), 2 reserve-built,
+# 3 shortened, 4..6 malformed, 7..9 from_bytes.
+def call(p, op):
+    return p.choice(op, 4)
+
+
+def arg(p, text, kind=9):
+    return p.text(text).choice(kind, 9)
+
+
+def malformed_queries():
+    p = Provider()
+    arg(call(p, 0), "", 4).ranged(3, 1, 1 << 20)
+    arg(call(p, 4), "FR", 6).ranged(1, 1, 1 << 20)
+    arg(call(p, 1), "FR-BREST", 5).ranged(8, 1, 1 << 20).integer(0, 8).integer(0, 8, signed=True)
+    return p.data()
+
+
 def queries_seeds():
-    # Operations: 0 get_port, 1 height_at, 2 predict_day, 3 predict_range,
-    # 4 search_ports. Argument kinds: 0 all-zero, 1 alloc(0), 2 reserve-built,
-    # 3 shortened, 4..6 malformed, 7..9 from_bytes.
-    def call(p, op):
-        return p.choice(op, 4)
-
-    def arg(p, text, kind=9):
-        return p.text(text).choice(kind, 9)
-
     seeds = {}
     p = Provider()
     arg(call(p, 0), "FR-BREST")
@@ -190,18 +201,47 @@ def queries_seeds():
         arg(call(p, 4), query)
     arg(call(p, 4), "", 1)
     seeds["search_ports"] = p.data()
+    seeds["malformed"] = malformed_queries()
+    return seeds
+
+
+def full_queries_seeds():
+    """The full model's real calls in the three shapes of its queries: a text
+    (get, search), a station and an instant (height_at), a station and dates
+    (predict_day, predict_range)."""
+    seeds = {}
+    p = Provider()
+    arg(call(p, 0), "FR-LE-CONQUET")
+    arg(call(p, 0), "FR-PAPEETE", 2).choice(3, 16)
+    arg(call(p, 0), "fr-marseille")
+    for query in ("saint", "MARSEILLE", "île", ""):
+        arg(call(p, 4), query)
+    seeds["text"] = p.data()
 
     p = Provider()
-    arg(call(p, 0), "", 4).ranged(3, 1, 1 << 20)
-    arg(call(p, 4), "FR", 6).ranged(1, 1, 1 << 20)
-    arg(call(p, 1), "FR-BREST", 5).ranged(8, 1, 1 << 20).integer(0, 8).integer(0, 8, signed=True)
-    seeds["malformed"] = p.data()
+    arg(call(p, 1), "FR-PAPEETE").integer(1710028800, 8, signed=True)
+    arg(call(p, 1), "FR-SAINT-MALO").integer(-(1 << 63), 8, signed=True)
+    arg(call(p, 1), "FR-NICE", 3).ranged(4, 0, 7).integer((1 << 63) - 1, 8, signed=True)
+    seeds["station_and_instant"] = p.data()
+
+    p = Provider()
+    arg(arg(call(p, 2), "FR-BREST"), "2024-03-10")
+    arg(arg(call(p, 2), "FR-MARSEILLE", 1), "2024-02-29")
+    arg(arg(call(p, 2), "FR-PAPEETE"), "2024-02-30")
+    arg(arg(call(p, 2), "FR-LE-CONQUET"), "-0001-01-01")
+    arg(call(p, 3).text("2024-03-11").text("2024-03-12"), "FR-ROSCOFF").choice(1, 15)
+    arg(call(p, 3).text("2024-03-12").text("2024-03-11"), "FR-BREST").choice(1, 15)
+    arg(call(p, 3).text("2024-12-31").text("2025-01-01"), "FR-PAPEETE").choice(0, 15)
+    seeds["station_and_dates"] = p.data()
+    seeds["malformed"] = malformed_queries()
     return seeds
 
 
 def main():
-    for harness, seeds in (("add_custom_port", add_custom_port_seeds()),
-                           ("buffers", buffers_seeds()), ("queries", queries_seeds())):
+    harnesses = (("add_custom_port", add_custom_port_seeds()), ("buffers", buffers_seeds()),
+                 ("queries", queries_seeds()), ("full_buffers", buffers_seeds()),
+                 ("full_queries", full_queries_seeds()))
+    for harness, seeds in harnesses:
         folder = CORPUS / harness
         folder.mkdir(parents=True, exist_ok=True)
         for name, data in seeds.items():

@@ -1,8 +1,10 @@
-// Arbitrary bytes as the text arguments of get_port, height_at, predict_day,
-// predict_range and search_ports, each argument in any buffer a caller may
-// pass (made by from_bytes, by alloc and reserve, empty, all-zero, shortened)
-// or in a malformed one. Every answer is checked against an oracle: the ids
-// the registry holds and the dates the core's own reader accepts.
+// Arbitrary bytes as the text arguments of the five queries that take text
+// (get, height_at, predict_day, predict_range, search), each argument in any
+// buffer a caller may pass (made by from_bytes, by alloc and reserve, empty,
+// all-zero, shortened) or in a malformed one, against either library (the
+// target it is linked with). Every answer is checked against an oracle: the
+// ids the library lists and the dates the core's own reader accepts, which
+// both models share.
 //
 // A range longer than a few days is skipped: a real long range is slow, not
 // faulty, and has its own test.
@@ -19,7 +21,6 @@
 
 #include "harness.hpp"
 #include "nerith/api.hpp"
-#include "nerith_uniffi.h"
 
 namespace {
 
@@ -32,35 +33,8 @@ std::set<std::string>& known_ids() {
   return ids;
 }
 
-// Custom stations whose texts stress the search's lower-casing: a capital
-// with a one-to-many mapping, a final sigma, combining marks, an empty id.
-void add_custom_stations() {
-  const std::string_view stations[][2] = {
-      {"TEST-\xC4\xB0ZM\xC4\xB0R", "\xC4\xB0zmir \xCE\xA3\xCE\xA3"},
-      {"", "e\xCC\x81tang \xE2\x80\x8B"},
-      {"TEST-\xF0\x9F\x8C\x8A", "Port\tTab\nLine"},
-  };
-  for (const auto& [id, name] : stations) {
-    Bytes port;
-    auto put_string = [&](std::string_view text) {
-      const auto n = static_cast<std::uint32_t>(text.size());
-      for (int shift = 24; shift >= 0; shift -= 8)
-        port.push_back(static_cast<std::uint8_t>(n >> shift));
-      port.insert(port.end(), text.begin(), text.end());
-    };
-    put_string(id);
-    put_string(name);
-    port.insert(port.end(), 24, 0);  // latitude, longitude, mean water level: 0.0
-    port.push_back(0);               // not on the Atlantic coast
-    port.insert(port.end(), 4, 0);   // no constituents
-    RustCallStatus status{};
-    uniffi_nerith_uniffi_fn_func_add_custom_port(lend(port), &status);
-    require(settle(status).code == 0, "a custom station was refused");
-  }
-  RustCallStatus status{};
-  const Bytes listed = take(uniffi_nerith_uniffi_fn_func_list_ports(&status));
-  require(settle(status).code == 0, "list_ports failed");
-  for (std::string& id : read_ports(listed)) known_ids().insert(std::move(id));
+const QueryFunctions& library() {
+  return target().queries;
 }
 
 // One text argument and the buffer that carries it.
@@ -78,17 +52,16 @@ Argument argument(FuzzedDataProvider& in) {
       return {{0, 0, nullptr}, "", nullptr};  // all zero: the empty text
     case 1: {
       RustCallStatus status{};
-      const RustBuffer empty = ffi_nerith_uniffi_rustbuffer_alloc(0, &status);
+      const RustBuffer empty = library().buffers.alloc(0, &status);
       require(settle(status).code == 0, "alloc(0) failed");
       return {empty, "", nullptr};
     }
     case 2: {
       // Lowered as generated bindings do: alloc, length 0, reserve, write.
       RustCallStatus status{};
-      RustBuffer buffer =
-          ffi_nerith_uniffi_rustbuffer_alloc(in.ConsumeIntegralInRange(0, 16), &status);
+      RustBuffer buffer = library().buffers.alloc(in.ConsumeIntegralInRange(0, 16), &status);
       buffer.len = 0;
-      buffer = ffi_nerith_uniffi_rustbuffer_reserve(buffer, text.size(), &status);
+      buffer = library().buffers.reserve(buffer, text.size(), &status);
       require(settle(status).code == 0, "reserve failed");
       if (!text.empty()) std::memcpy(buffer.data, text.data(), text.size());
       buffer.len = text.size();
@@ -166,16 +139,18 @@ bool answered(const RustCallStatus& status, const char* malformed, std::optional
   return true;
 }
 
-void get_port(FuzzedDataProvider& in) {
+void get(FuzzedDataProvider& in) {
   Argument id = argument(in);
   RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_get_port(id.buffer, &status);
+  const RustBuffer result = library().get(id.buffer, &status);
   if (answered(status, id.malformed, std::nullopt, is_zero(result))) {
     const Bytes bytes = take(result);
     Reader port(bytes);
-    require(port.boolean() == known(id.text), "get_port disagrees with the registry");
-    if (known(id.text)) require(read_port(port) == id.text, "get_port answered another station");
-    require(port.remaining() == 0, "bytes left after an optional Port");
+    require(port.boolean() == known(id.text), "get disagrees with the list");
+    if (known(id.text)) {
+      require(target().read_station(port) == id.text, "get answered another station");
+    }
+    require(port.remaining() == 0, "bytes left after an optional station");
   }
   reclaim(id);
 }
@@ -184,7 +159,7 @@ void height_at(FuzzedDataProvider& in) {
   Argument id = argument(in);
   const auto t = in.ConsumeIntegral<std::int64_t>();
   RustCallStatus status{};
-  const double height = uniffi_nerith_uniffi_fn_func_height_at(id.buffer, t, &status);
+  const double height = library().height_at(id.buffer, t, &status);
   std::optional<TideError> error;
   if (!known(id.text)) error = TideError{1, id.text};
   answered(status, id.malformed, error, std::bit_cast<std::uint64_t>(height) == 0);
@@ -202,8 +177,7 @@ void predict_day(FuzzedDataProvider& in) {
     error = TideError{2, date.text};
   }
   RustCallStatus status{};
-  const RustBuffer result =
-      uniffi_nerith_uniffi_fn_func_predict_day(id.buffer, date.buffer, &status);
+  const RustBuffer result = library().predict_day(id.buffer, date.buffer, &status);
   if (answered(status, first_malformed({&id, &date}), error, is_zero(result))) {
     const Bytes bytes = take(result);
     Reader day(bytes);
@@ -242,8 +216,7 @@ void predict_range(FuzzedDataProvider& in) {
     error = TideError{1, id.text};
   }
   RustCallStatus status{};
-  const RustBuffer result =
-      uniffi_nerith_uniffi_fn_func_predict_range(id.buffer, first.buffer, last.buffer, &status);
+  const RustBuffer result = library().predict_range(id.buffer, first.buffer, last.buffer, &status);
   if (answered(status, first_malformed({&id, &first, &last}), error, is_zero(result))) {
     const Bytes bytes = take(result);
     Reader days(bytes);
@@ -262,16 +235,16 @@ void predict_range(FuzzedDataProvider& in) {
   reclaim(last);
 }
 
-void search_ports(FuzzedDataProvider& in) {
+void search(FuzzedDataProvider& in) {
   Argument query = argument(in);
   RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_search_ports(query.buffer, &status);
+  const RustBuffer result = library().search(query.buffer, &status);
   if (answered(status, query.malformed, std::nullopt, is_zero(result))) {
-    const std::vector<std::string> ids = read_ports(take(result));
-    for (const std::string& id : ids) require(known(id), "search_ports found an unknown station");
+    const std::vector<std::string> ids = read_stations(take(result));
+    for (const std::string& id : ids) require(known(id), "search found an unknown station");
     // The empty query matches every station.
     require(!query.text.empty() || ids.size() == known_ids().size(),
-            "search_ports with an empty query missed stations");
+            "search with an empty query missed stations");
   }
   reclaim(query);
 }
@@ -279,7 +252,11 @@ void search_ports(FuzzedDataProvider& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  add_custom_stations();
+  target().prepare();
+  RustCallStatus status{};
+  const Bytes listed = take(library().list(&status));
+  require(settle(status).code == 0, "list failed");
+  for (std::string& id : read_stations(listed)) known_ids().insert(std::move(id));
   return 0;
 }
 
@@ -288,7 +265,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int call = 0; call < 8 && in.remaining_bytes() > 0; ++call) {
     switch (in.ConsumeIntegralInRange(0, 4)) {
       case 0:
-        get_port(in);
+        get(in);
         break;
       case 1:
         height_at(in);
@@ -300,7 +277,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         predict_range(in);
         break;
       default:
-        search_ports(in);
+        search(in);
         break;
     }
   }

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses of fuzz/ with clang under AddressSanitizer +
-# UndefinedBehaviorSanitizer and runs each for a bounded time, starting from
-# its committed seeds. Exits non-zero on any finding; the input behind it is
-# kept in <build>/artifacts/<harness>/ (replay: <build>/fuzz/fuzz_<harness> <file>).
+# UndefinedBehaviorSanitizer and runs them one after the other, sharing a
+# bounded total time, each starting from its committed seeds. Exits non-zero
+# on any finding; the input behind it is kept in <build>/artifacts/<harness>/
+# (replay: <build>/fuzz/fuzz_<harness> <file>).
 #
-# Usage: scripts/fuzz.sh [seconds per harness, default 60] [harness ...]
-# Harnesses: add_custom_port buffers queries. NERITH_FUZZ_BUILD sets the build
-# directory (default build/fuzz).
+# Usage: scripts/fuzz.sh [total seconds, default 180] [harness ...]
+# Harnesses: add_custom_port buffers queries (libnerith_uniffi.so),
+# full_buffers full_queries (libnerith_full_uniffi.so). NERITH_FUZZ_BUILD sets
+# the build directory (default build/fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
+total_seconds=${1:-180}
 shift $(($# > 0 ? 1 : 0))
 harnesses=("$@")
-((${#harnesses[@]})) || harnesses=(add_custom_port buffers queries)
+((${#harnesses[@]})) || harnesses=(add_custom_port buffers queries full_buffers full_queries)
+seconds=$((total_seconds / ${#harnesses[@]}))
+((seconds > 0)) || { echo "$total_seconds s is too short for ${#harnesses[@]} harnesses"; exit 2; }
 build=${NERITH_FUZZ_BUILD:-build/fuzz}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-19 \

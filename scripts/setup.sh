@@ -22,6 +22,7 @@ if [[ "${1:-all}" != build ]]; then
     libicu-dev                         # the oracle the Unicode tables are tested against
     librsvg2-bin                       # checks that tide charts render
     clang-19 libclang-rt-19-dev        # libFuzzer harnesses (clang 19 reads libstdc++ 12 <expected>)
+    libc++-19-dev libc++abi-19-dev     # the libc++ pass: LLVM's C++ library, as Android and Apple use
     clang-format-14                    # the format check of scripts/test.sh
     hyperfine                          # the command's whole-process benchmark (bench/command_bench.sh)
     python3-venv                       # the wheel's tools and tests, each in a virtual environment
@@ -39,6 +40,6 @@ done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -5,14 +5,18 @@
 #   1. the whole test suite;
 #   2. the C++ suites cross-built for 64-bit ARM (build/arm64) and 32-bit ARM
 #      (build/armhf) Linux, run under qemu-user;
+#   2b. the whole test suite with clang 19 and libc++ 19 (build/libcxx);
+#   2c. both libraries' answers to one fixed set of calls on each CPU,
+#       compared field by field;
 #   3. the whole test suite again under AddressSanitizer + UndefinedBehavior-
 #      Sanitizer, with LeakSanitizer on (build/asan);
 #   4. the concurrency tests under ThreadSanitizer (build/tsan);
-#   5. each libFuzzer harness for a bounded time (build/fuzz, scripts/fuzz.sh);
+#   5. each libFuzzer harness of both libraries, sharing a bounded time
+#      (build/fuzz, scripts/fuzz.sh);
 # and, after the cross builds, builds the Python, JVM and Swift packages into
 # dist/ and tests them through their generated bindings (scripts/package.sh).
-# Exits non-zero at the first failure. NERITH_FUZZ_SECONDS sets the time given
-# to each harness (default 60).
+# Exits non-zero at the first failure. NERITH_FUZZ_SECONDS sets the time the
+# harnesses share (default 180).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -97,18 +101,59 @@ NERITH_NATIVE_BUILD=build/test NERITH_ARM64_BUILD=build/arm64 bash scripts/packa
   tee build/package.log
 total=$((total + $(sed -nE 's/^package tests: ([0-9]+) passed, 0 failed$/\1/p' build/package.log)))
 
+# The whole project with clang 19 and LLVM's libc++ 19, the standard library
+# Android's NDK and Xcode build with, GoogleTest compiled for it: every suite,
+# exact values unchanged. The shared libraries carry libc++ inside, as with
+# ANDROID_STL=c++_static, and still need only the C library (a test checks).
+# Benchmarks and fuzzers are not built: they need nothing libc++ would change.
+libcxx_pass() {
+  local dir=build/libcxx started=$SECONDS
+  build "$dir" --toolchain cmake/toolchains/clang-libcxx.cmake -DCMAKE_BUILD_TYPE=Release all
+  grep -q 'NERITH_LIBCXX:INTERNAL=1' "$dir/CMakeCache.txt" ||
+    { echo "$dir is not built on libc++"; exit 1; }
+  run_ctest "$dir"
+  echo "libc++: built and tested in $((SECONDS - started)) s"
+}
+
+section "Test suite with clang 19 and libc++ 19"
+libcxx_pass
+
+# Both libraries' answers to one fixed set of calls (bindings/test/answers.cpp,
+# built by every pass above) on each CPU, compared field by field with the
+# x86-64 ones: on x86-64 without FMA (glibc then picks the cos it takes on a
+# CPU without fused multiply-add), on libc++, and on arm64 and armv7 under
+# qemu-user. Only a few ulps of a height may differ.
+cross_cpu_pass() {
+  local out=build/answers program=bindings/test/uniffi_answers started=$SECONDS
+  mkdir -p "$out"
+  "build/test/$program" >"$out/x86-64.txt"
+  grep -qw fma /proc/cpuinfo || echo "note: this CPU has no FMA, so x86-64 is already without it"
+  GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 "build/test/$program" >"$out/x86-64-no-fma.txt"
+  "build/libcxx/$program" >"$out/x86-64-libcxx.txt"
+  qemu-aarch64 -L /usr/aarch64-linux-gnu "build/arm64/$program" >"$out/arm64.txt"
+  qemu-arm -L /usr/arm-linux-gnueabihf "build/armhf/$program" >"$out/armv7.txt"
+  python3 bindings/test/compare_answers.py "$out/x86-64.txt" arm64="$out/arm64.txt" \
+    armv7="$out/armv7.txt" x86-64-without-fma="$out/x86-64-no-fma.txt" \
+    x86-64-libc++="$out/x86-64-libcxx.txt"
+  total=$((total + 1))
+  echo "cross-CPU comparison: $((SECONDS - started)) s"
+}
+
+section "The same answers on every CPU"
+cross_cpu_pass
+
 section "Test suite under AddressSanitizer + UndefinedBehaviorSanitizer + LeakSanitizer"
 build build/asan -DNERITH_SANITIZER=address all
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build/asan
 
 section "Concurrency under ThreadSanitizer"
-build build/tsan -DNERITH_SANITIZER=thread "uniffi_stress_test uniffi_concurrency_test uniffi_full_concurrency_test search_test db_test"
+build build/tsan -DNERITH_SANITIZER=thread "uniffi_stress_test uniffi_concurrency_test uniffi_full_concurrency_test uniffi_barrage_test search_test db_test"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  run_ctest build/tsan -R '^(uniffi\.(Stress|Concurrency)|RegistryConcurrency|Lazy)\.'
+  run_ctest build/tsan -R '^(uniffi\.(Stress|Concurrency|Barrage)|RegistryConcurrency|Lazy)\.'
 
 section "Fuzzing under AddressSanitizer + UndefinedBehaviorSanitizer"
-bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-60}"
-total=$((total + 3))  # one run per harness
+bash scripts/fuzz.sh "${NERITH_FUZZ_SECONDS:-180}"
+total=$((total + 5))  # one run per harness
 
 echo
 echo "total: $total passed, 0 failed"

@@ -1,16 +1,21 @@
 // Calls nerith's UniFFI libraries the way generated bindings do: arguments in
 // library-made buffers, a fresh RustCallStatus per call, big-endian decoding,
-// every returned buffer freed.
+// every returned buffer freed; and runs such calls from many threads at once.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "libraries.hpp"
 #include "nerith_full_uniffi.h"
 #include "nerith_uniffi.h"
 
@@ -25,24 +30,6 @@ inline Bytes bytes_of(std::string_view text) {
 inline std::string text_of(const Bytes& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
-
-// The buffer functions of one library, through which its arguments are
-// lent and its results taken back.
-struct BufferFunctions {
-  const char* crate;
-  RustBuffer (*alloc)(std::uint64_t, RustCallStatus*);
-  RustBuffer (*from_bytes)(ForeignBytes, RustCallStatus*);
-  void (*free)(RustBuffer, RustCallStatus*);
-  RustBuffer (*reserve)(RustBuffer, std::uint64_t, RustCallStatus*);
-};
-
-inline constexpr BufferFunctions kNerith{
-    "nerith_uniffi", ffi_nerith_uniffi_rustbuffer_alloc, ffi_nerith_uniffi_rustbuffer_from_bytes,
-    ffi_nerith_uniffi_rustbuffer_free, ffi_nerith_uniffi_rustbuffer_reserve};
-inline constexpr BufferFunctions kFull{
-    "nerith_full_uniffi", ffi_nerith_full_uniffi_rustbuffer_alloc,
-    ffi_nerith_full_uniffi_rustbuffer_from_bytes, ffi_nerith_full_uniffi_rustbuffer_free,
-    ffi_nerith_full_uniffi_rustbuffer_reserve};
 
 // A buffer holding a copy of `bytes`, made by the library.
 inline RustBuffer lend(const BufferFunctions& library, const Bytes& bytes) {
@@ -199,6 +186,112 @@ inline PortView read_port(Decoder& in) {
 // The bytes of a TideError: variant number, then the message.
 inline Bytes tide_error(std::int32_t variant, std::string_view message) {
   return Encoder().i32(variant).string(message).bytes();
+}
+
+// Everything a call leaves behind: status code, result bytes (a height as its
+// bit pattern) and the error_buf's bytes.
+struct Answer {
+  std::int8_t code = 0;
+  Bytes result;
+  Bytes error;
+
+  friend bool operator==(const Answer&, const Answer&) = default;
+};
+
+inline Answer answer_of(const BufferFunctions& library, RustCallStatus& status, RustBuffer result) {
+  Outcome outcome = outcome_of(library, status);
+  return {outcome.code, take(library, result), std::move(outcome.error)};
+}
+
+// The six queries of either library, as answers.
+inline Answer list_ports(const QueryFunctions& library) {
+  RustCallStatus status{};
+  const RustBuffer result = library.list(&status);
+  return answer_of(library.buffers, status, result);
+}
+inline Answer search_ports(const QueryFunctions& library, RustBuffer query) {
+  RustCallStatus status{};
+  const RustBuffer result = library.search(query, &status);
+  return answer_of(library.buffers, status, result);
+}
+inline Answer get_port(const QueryFunctions& library, RustBuffer id) {
+  RustCallStatus status{};
+  const RustBuffer result = library.get(id, &status);
+  return answer_of(library.buffers, status, result);
+}
+inline Answer height_at(const QueryFunctions& library, RustBuffer id, std::int64_t t) {
+  RustCallStatus status{};
+  const double height = library.height_at(id, t, &status);
+  Answer answer = answer_of(library.buffers, status, {0, 0, nullptr});
+  answer.result = Encoder().f64(height).bytes();
+  return answer;
+}
+inline Answer predict_day(const QueryFunctions& library, RustBuffer id, RustBuffer date) {
+  RustCallStatus status{};
+  const RustBuffer result = library.predict_day(id, date, &status);
+  return answer_of(library.buffers, status, result);
+}
+inline Answer predict_range(const QueryFunctions& library, RustBuffer id, RustBuffer first,
+                            RustBuffer last) {
+  RustCallStatus status{};
+  const RustBuffer result = library.predict_range(id, first, last, &status);
+  return answer_of(library.buffers, status, result);
+}
+
+// As many threads as a phone's worker pool may run.
+inline constexpr int kThreads = 8;
+
+// Runs body(t) for every t below `threads`, each on its own thread, all
+// released together; returns when all are done.
+template <class Body>
+void on_threads(int threads, Body body) {
+  std::barrier start(threads);
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t) {
+    pool.emplace_back([&, t] {
+      start.arrive_and_wait();
+      body(t);
+    });
+  }
+  for (std::thread& thread : pool) thread.join();
+}
+
+// Each call on its own thread, all at once: their answers, in order.
+inline std::vector<Answer> all_at_once(const std::vector<std::function<Answer()>>& calls) {
+  std::vector<Answer> answers(calls.size());
+  on_threads(static_cast<int>(calls.size()), [&](int i) { answers[i] = calls[i](); });
+  return answers;
+}
+
+struct NamedCall {
+  std::string name;
+  std::function<Answer()> call;
+};
+
+// kThreads threads each walk `calls` `rounds` times, from their own starting
+// point: the names of the calls whose answer was not `expected`'s.
+inline std::vector<std::string> mismatches_on_threads(const std::vector<NamedCall>& calls,
+                                                      const std::vector<Answer>& expected,
+                                                      int rounds) {
+  std::vector<std::vector<std::string>> seen(kThreads);
+  on_threads(kThreads, [&](int t) {
+    for (int round = 0; round < rounds; ++round) {
+      for (std::size_t k = 0; k < calls.size(); ++k) {
+        const std::size_t i = (k + static_cast<std::size_t>(t + round)) % calls.size();
+        if (calls[i].call() != expected[i]) seen[t].push_back(calls[i].name);
+      }
+    }
+  });
+  std::vector<std::string> mismatches;
+  for (const auto& names : seen) mismatches.insert(mismatches.end(), names.begin(), names.end());
+  return mismatches;
+}
+
+// One thread's answers to `calls`, in order.
+inline std::vector<Answer> answers_of(const std::vector<NamedCall>& calls) {
+  std::vector<Answer> answers;
+  for (const NamedCall& call : calls) answers.push_back(call.call());
+  return answers;
 }
 
 }  // namespace nerith::uniffi::testing

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Keeps one buffer from libnerith_uniffi.so without freeing it.
+"""Keeps one buffer from a UniFFI library of nerith without freeing it.
 
 Run under LeakSanitizer, it must be reported: proof that the leak check of
-the Python client test sees the library's allocations.
-Usage: leak_probe.py path/to/libnerith_uniffi.so
+the Python client test sees that library's allocations. The buffer is the
+answer of the library's function that takes no argument (its listing).
+Usage: leak_probe.py path/to/lib<crate>.so <crate> <function>
 """
 
 import ctypes
@@ -19,10 +20,12 @@ class RustCallStatus(ctypes.Structure):
     _fields_ = [("code", ctypes.c_int8), ("error_buf", RustBuffer)]
 
 
-lib = ctypes.CDLL(sys.argv[1])
-list_ports = lib.uniffi_nerith_uniffi_fn_func_list_ports
-list_ports.restype = RustBuffer
-list_ports.argtypes = [ctypes.POINTER(RustCallStatus)]
+path, crate, name = sys.argv[1:4]
+function = getattr(ctypes.CDLL(path), f"uniffi_{crate}_fn_func_{name}")
+function.restype = RustBuffer
+function.argtypes = [ctypes.POINTER(RustCallStatus)]
 status = RustCallStatus()
-kept = list_ports(ctypes.byref(status))
-print(f"kept a buffer of {kept.len} bytes")
+kept = function(ctypes.byref(status))
+if status.code != 0 or kept.len == 0:
+    sys.exit(f"{name} failed with status {status.code}: nothing kept")
+print(f"kept a buffer of {kept.len} bytes from {crate}")

@@ -8,12 +8,10 @@
 
 #include <array>
 #include <atomic>
-#include <barrier>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "client.hpp"
@@ -22,70 +20,15 @@
 namespace nerith::uniffi::testing {
 namespace {
 
-constexpr int kThreads = 8;
 constexpr int kIterations = 48;
 constexpr int kSharedIds = 32;  // every thread tries to add each of them
 constexpr int kBuiltIn = 20;    // stations in the built-in table
 constexpr std::int64_t kMarch10th2026 = 1773100800;
 
-// Everything a call leaves behind: status code, result bytes (a height as its
-// bit pattern) and the error_buf's bytes.
-struct Answer {
-  std::int8_t code = 0;
-  Bytes result;
-  Bytes error;
-
-  friend bool operator==(const Answer&, const Answer&) = default;
-};
-
-Answer finish(RustCallStatus& status, RustBuffer result) {
-  const Outcome outcome = outcome_of(status);
-  Answer answer{outcome.code, take(result), outcome.error};
-  return answer;
-}
-
-Answer get_port(RustBuffer id) {
-  RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_get_port(id, &status);
-  return finish(status, result);
-}
-
-Answer height_at(RustBuffer id, std::int64_t t) {
-  RustCallStatus status{};
-  const double height = uniffi_nerith_uniffi_fn_func_height_at(id, t, &status);
-  Answer answer = finish(status, {0, 0, nullptr});
-  answer.result = Encoder().f64(height).bytes();
-  return answer;
-}
-
-Answer predict_day(RustBuffer id, RustBuffer date) {
-  RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_predict_day(id, date, &status);
-  return finish(status, result);
-}
-
-Answer predict_range(RustBuffer id, RustBuffer first, RustBuffer last) {
-  RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_predict_range(id, first, last, &status);
-  return finish(status, result);
-}
-
-Answer search_ports(RustBuffer query) {
-  RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_search_ports(query, &status);
-  return finish(status, result);
-}
-
-Answer list_ports() {
-  RustCallStatus status{};
-  const RustBuffer result = uniffi_nerith_uniffi_fn_func_list_ports(&status);
-  return finish(status, result);
-}
-
 Answer add_port(RustBuffer port) {
   RustCallStatus status{};
   uniffi_nerith_uniffi_fn_func_add_custom_port(port, &status);
-  return finish(status, {0, 0, nullptr});
+  return answer_of(kNerith, status, {0, 0, nullptr});
 }
 
 std::string shared_id(int k) {
@@ -103,36 +46,47 @@ Bytes shared_port(int k) {
 
 // Calls whose answer depends on nothing the threads change. Malformed
 // buffers are never taken over, so they can be passed again and again.
-std::vector<std::pair<std::string, std::function<Answer()>>> fixed_calls() {
+std::vector<NamedCall> fixed_calls() {
   const RustBuffer no_data_but_length{0, 3, nullptr};
   const RustBuffer no_data_but_capacity{5, 0, nullptr};
-  Bytes truncated = port_bytes("STRESS-TRUNCATED");
-  truncated.resize(truncated.size() - 3);
+  const Bytes whole = port_bytes("STRESS-TRUNCATED");
+  const Bytes truncated(whole.begin(), whole.end() - 3);
   Bytes trailing = port_bytes("STRESS-TRAILING");
   trailing.push_back(0);
   return {
-      {"get_port FR-BREST", [] { return get_port(lend("FR-BREST")); }},
-      {"get_port unknown", [] { return get_port(lend("STRESS-NOWHERE")); }},
-      {"get_port malformed", [=] { return get_port(no_data_but_length); }},
-      {"height_at", [] { return height_at(lend("FR-LE-HAVRE"), kMarch10th2026 + 3600); }},
-      {"height_at unknown", [] { return height_at(lend("XX"), kMarch10th2026); }},
-      {"predict_day", [] { return predict_day(lend("FR-BREST"), lend("2026-03-10")); }},
+      {"get_port FR-BREST", [] { return get_port(kNerithQueries, lend("FR-BREST")); }},
+      {"get_port unknown", [] { return get_port(kNerithQueries, lend("STRESS-NOWHERE")); }},
+      {"get_port malformed", [=] { return get_port(kNerithQueries, no_data_but_length); }},
+      {"height_at",
+       [] { return height_at(kNerithQueries, lend("FR-LE-HAVRE"), kMarch10th2026 + 3600); }},
+      {"height_at unknown", [] { return height_at(kNerithQueries, lend("XX"), kMarch10th2026); }},
+      {"predict_day",
+       [] { return predict_day(kNerithQueries, lend("FR-BREST"), lend("2026-03-10")); }},
       {"predict_day lenient date",
-       [] { return predict_day(lend("FR-DUNKERQUE"), lend("2026-3-9")); }},
+       [] { return predict_day(kNerithQueries, lend("FR-DUNKERQUE"), lend("2026-3-9")); }},
       {"predict_day invalid date",
-       [] { return predict_day(lend("FR-BREST"), lend("2026-02-29")); }},
-      {"predict_day unknown", [] { return predict_day(lend("fr-brest"), lend("2026-13-01")); }},
+       [] { return predict_day(kNerithQueries, lend("FR-BREST"), lend("2026-02-29")); }},
+      {"predict_day unknown",
+       [] { return predict_day(kNerithQueries, lend("fr-brest"), lend("2026-13-01")); }},
       {"predict_day malformed",
-       [=] { return predict_day(lend("FR-BREST"), no_data_but_capacity); }},
+       [=] { return predict_day(kNerithQueries, lend("FR-BREST"), no_data_but_capacity); }},
       {"predict_range",
-       [] { return predict_range(lend("FR-ROSCOFF"), lend("2024-02-28"), lend("2024-03-01")); }},
+       [] {
+         return predict_range(kNerithQueries, lend("FR-ROSCOFF"), lend("2024-02-28"),
+                              lend("2024-03-01"));
+       }},
       {"predict_range reversed",
-       [] { return predict_range(lend("FR-BREST"), lend("2026-01-03"), lend("2026-01-01")); }},
+       [] {
+         return predict_range(kNerithQueries, lend("FR-BREST"), lend("2026-01-03"),
+                              lend("2026-01-01"));
+       }},
       {"predict_range unknown",
-       [] { return predict_range(lend("XX"), lend("2026-01-01"), lend("2026-01-01")); }},
-      {"search_ports brest", [] { return search_ports(lend("BREST")); }},
-      {"search_ports not utf-8", [] { return search_ports(lend("\xC3\x28\xFF")); }},
-      {"search_ports malformed", [=] { return search_ports(no_data_but_length); }},
+       [] {
+         return predict_range(kNerithQueries, lend("XX"), lend("2026-01-01"), lend("2026-01-01"));
+       }},
+      {"search_ports brest", [] { return search_ports(kNerithQueries, lend("BREST")); }},
+      {"search_ports not utf-8", [] { return search_ports(kNerithQueries, lend("\xC3\x28\xFF")); }},
+      {"search_ports malformed", [=] { return search_ports(kNerithQueries, no_data_but_length); }},
       {"add_custom_port built-in id", [] { return add_port(lend(port_bytes("FR-BREST"))); }},
       {"add_custom_port truncated", [=] { return add_port(lend(truncated)); }},
       {"add_custom_port trailing byte", [=] { return add_port(lend(trailing)); }},
@@ -155,25 +109,19 @@ Bytes listing(const Bytes& built_in, const std::vector<int>& order, std::size_t 
 // first calls: the built-in table is built once, under concurrent callers.
 TEST(Stress, TheFirstCallsOfTheProcessComeAllAtOnce) {
   const std::vector<std::function<Answer()>> first_calls = {
-      [] { return list_ports(); },
-      [] { return get_port(lend("FR-BREST")); },
-      [] { return search_ports(lend("\xC3\xA9tel")); },
-      [] { return height_at(lend("FR-ETEL"), kMarch10th2026); },
-      [] { return predict_day(lend("FR-BREST"), lend("2026-03-10")); },
-      [] { return predict_range(lend("FR-BAYONNE"), lend("2026-03-10"), lend("2026-03-11")); },
+      [] { return list_ports(kNerithQueries); },
+      [] { return get_port(kNerithQueries, lend("FR-BREST")); },
+      [] { return search_ports(kNerithQueries, lend("\xC3\xA9tel")); },
+      [] { return height_at(kNerithQueries, lend("FR-ETEL"), kMarch10th2026); },
+      [] { return predict_day(kNerithQueries, lend("FR-BREST"), lend("2026-03-10")); },
+      [] {
+        return predict_range(kNerithQueries, lend("FR-BAYONNE"), lend("2026-03-10"),
+                             lend("2026-03-11"));
+      },
       [] { return add_port(lend(port_bytes("FR-BREST"))); },
-      [] { return get_port(lend("STRESS-NOWHERE")); },
+      [] { return get_port(kNerithQueries, lend("STRESS-NOWHERE")); },
   };
-  std::vector<Answer> answers(first_calls.size());
-  std::barrier start(static_cast<std::ptrdiff_t>(first_calls.size()));
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < first_calls.size(); ++i) {
-    threads.emplace_back([&, i] {
-      start.arrive_and_wait();
-      answers[i] = first_calls[i]();
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+  const std::vector<Answer> answers = all_at_once(first_calls);
   for (std::size_t i = 0; i < first_calls.size(); ++i) {
     EXPECT_EQ(answers[i], first_calls[i]()) << "call " << i;
   }
@@ -190,8 +138,7 @@ struct Seen {
 
 TEST(Stress, EightThreadsGetTheAnswersOfOne) {
   const auto calls = fixed_calls();
-  std::vector<Answer> expected;
-  for (const auto& [name, call] : calls) expected.push_back(call());
+  const std::vector<Answer> expected = answers_of(calls);
   // The reference answers are what they should be, so that a thread agreeing
   // with them means something.
   EXPECT_EQ(expected[0].code, 0);
@@ -202,52 +149,46 @@ TEST(Stress, EightThreadsGetTheAnswersOfOne) {
   EXPECT_EQ(expected[11].error, tide_error(2, "2026-01-03 > 2026-01-01"));
   EXPECT_EQ(expected[16].error, tide_error(3, "DuplicateId(\"FR-BREST\")"));
   EXPECT_EQ(expected[19].code, 2);
-  const Answer initial = list_ports();
+  const Answer initial = list_ports(kNerithQueries);
   ASSERT_EQ(initial.code, 0);
   const Bytes built_in(initial.result.begin() + 4, initial.result.end());
 
   std::array<std::atomic<int>, kSharedIds> added{};
   std::array<std::atomic<int>, kSharedIds> rejected{};
   std::vector<Seen> seen(kThreads);
-  std::barrier start(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      Seen& mine = seen[t];
-      start.arrive_and_wait();
-      for (int i = 0; i < kIterations; ++i) {
-        // Threads walk the shared ids from different starting points.
-        const int k = (i + t * kSharedIds / kThreads) % kSharedIds;
-        const Answer add = add_port(lend(shared_port(k)));
-        if (add.code == 0) {
-          ++added[k];
-        } else if (add == Answer{1, {}, tide_error(3, "DuplicateId(\"" + shared_id(k) + "\")")}) {
-          ++rejected[k];
-        } else {
-          mine.mismatches.push_back("add " + shared_id(k));
-        }
-        // Added by this thread or another, the station is there now.
-        Bytes found{1};
-        const Bytes port = shared_port(k);
-        found.insert(found.end(), port.begin(), port.end());
-        if (get_port(lend(shared_id(k))) != Answer{0, found, {}}) {
-          mine.mismatches.push_back("get_port " + shared_id(k));
-        }
-        mine.custom_days[k] = predict_day(lend(shared_id(k)), lend("2026-06-21"));
-
-        const std::size_t first = static_cast<std::size_t>(i + t) % calls.size();
-        for (std::size_t c = 0; c < calls.size(); ++c) {
-          const std::size_t which = (first + c) % calls.size();
-          if (calls[which].second() != expected[which]) {
-            mine.mismatches.push_back(calls[which].first);
-          }
-        }
-        mine.lists.push_back(list_ports().result);
-        mine.searches.push_back(search_ports(lend("stress-")).result);
+  on_threads(kThreads, [&](int t) {
+    Seen& mine = seen[t];
+    for (int i = 0; i < kIterations; ++i) {
+      // Threads walk the shared ids from different starting points.
+      const int k = (i + t * kSharedIds / kThreads) % kSharedIds;
+      const Answer add = add_port(lend(shared_port(k)));
+      if (add.code == 0) {
+        ++added[k];
+      } else if (add == Answer{1, {}, tide_error(3, "DuplicateId(\"" + shared_id(k) + "\")")}) {
+        ++rejected[k];
+      } else {
+        mine.mismatches.push_back("add " + shared_id(k));
       }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+      // Added by this thread or another, the station is there now.
+      Bytes found{1};
+      const Bytes port = shared_port(k);
+      found.insert(found.end(), port.begin(), port.end());
+      if (get_port(kNerithQueries, lend(shared_id(k))) != Answer{0, found, {}}) {
+        mine.mismatches.push_back("get_port " + shared_id(k));
+      }
+      mine.custom_days[k] = predict_day(kNerithQueries, lend(shared_id(k)), lend("2026-06-21"));
+
+      const std::size_t first = static_cast<std::size_t>(i + t) % calls.size();
+      for (std::size_t c = 0; c < calls.size(); ++c) {
+        const std::size_t which = (first + c) % calls.size();
+        if (calls[which].call() != expected[which]) {
+          mine.mismatches.push_back(calls[which].name);
+        }
+      }
+      mine.lists.push_back(list_ports(kNerithQueries).result);
+      mine.searches.push_back(search_ports(kNerithQueries, lend("stress-")).result);
+    }
+  });
 
   // Exactly one successful addition per shared id, every other try refused.
   int tries = 0;
@@ -258,7 +199,7 @@ TEST(Stress, EightThreadsGetTheAnswersOfOne) {
   EXPECT_EQ(tries, kThreads * kIterations);
 
   // The registry's final order, read by this thread alone.
-  Decoder final_list(list_ports().result);
+  Decoder final_list(list_ports(kNerithQueries).result);
   ASSERT_EQ(final_list.i32(), kBuiltIn + kSharedIds);
   for (int i = 0; i < kBuiltIn; ++i) read_port(final_list);
   std::vector<int> order;
@@ -285,7 +226,8 @@ TEST(Stress, EightThreadsGetTheAnswersOfOne) {
     }
     // A custom station's day as this thread alone computes it now.
     for (const auto& [k, day] : seen[t].custom_days) {
-      EXPECT_EQ(day, predict_day(lend(shared_id(k)), lend("2026-06-21"))) << shared_id(k);
+      EXPECT_EQ(day, predict_day(kNerithQueries, lend(shared_id(k)), lend("2026-06-21")))
+          << shared_id(k);
     }
   }
 }

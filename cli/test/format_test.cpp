@@ -127,7 +127,7 @@ TEST(Height, TextAndJson) {
   EXPECT_EQ(json,
             (nlohmann::json{{"port_id", "FR-TEST"}, {"time", 1767268800}, {"height", 5.295773}}));
   // A caller's text that is not UTF-8 cannot break the JSON.
-  EXPECT_NO_THROW(nlohmann::json::parse(height_json("\xff", 0, 1.0, Zone{})));
+  EXPECT_TRUE(nlohmann::json::accept(height_json("\xff", 0, 1.0, Zone{})));
 }
 
 }  // namespace

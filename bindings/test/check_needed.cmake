@@ -1,0 +1,26 @@
+# Checks that a shared library of nerith needs nothing but the C library: the
+# C++ runtime (libstdc++ or libc++) is linked in, so an app ships the one
+# file. The dynamic section may name only libc, libm and the loader.
+#   cmake -DREADELF=readelf -DLIBRARY=lib<crate>.so -P this
+execute_process(COMMAND ${READELF} -dW ${LIBRARY} OUTPUT_VARIABLE section RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${READELF} could not read ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^[]*\\[[^]]+\\]" entries "${section}")
+set(needed "")
+set(others "")
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE ".*\\[(.+)\\]$" "\\1" name "${entry}")
+  list(APPEND needed ${name})
+  if(NOT name MATCHES "^(libc|libm|ld-linux[-a-z0-9_]*)\\.so\\.[0-9]+$")
+    list(APPEND others ${name})
+  endif()
+endforeach()
+if(needed STREQUAL "")
+  message(FATAL_ERROR "${LIBRARY} names no library at all: not a dynamic section readelf reads")
+endif()
+if(others)
+  message(FATAL_ERROR "${LIBRARY} needs ${others} beside the C library")
+endif()
+list(JOIN needed ", " needed)
+message(STATUS "${LIBRARY} needs only the C library: ${needed}")
