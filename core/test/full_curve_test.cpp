@@ -54,7 +54,7 @@ TEST(FullCurve, ScanAndTurningPointsMatchTheDirectSum) {
     ASSERT_NE(entry.station, nullptr) << id;
     for (const char* date : dates) {
       const auto [start, end] = *api::day_bounds_utc(date);
-      const full::curve::Curve curve(*entry.station, *entry.rows, start, end);
+      const full::curve::Curve curve(*entry.station, *entry.rows, entry.folding, start, end);
       std::vector<harmonic::engine::HeightSample> coarse;
       const auto found = harmonic::extremes::find_extremes(curve, &coarse);
       ASSERT_GT(coarse.size(), 288u);

@@ -72,7 +72,8 @@ TEST(FullFolding, WithinTheSpanTheUnfoldedPrediction) {
     if (entry.folding->folds.empty()) continue;
     for (std::int64_t start = entry.folding->first; start + 86400 <= entry.folding->last;
          start += 7 * 86400) {
-      const full::curve::Curve folded(*entry.station, *entry.rows, start, start + 86400);
+      const full::curve::Curve folded(*entry.station, *entry.rows, entry.folding, start,
+                                      start + 86400);
       const full::curve::Curve unfolded(*entry.station, *entry.rows, nullptr, start, start + 86400);
       for (std::int64_t t = start; t <= start + 86400; t += 600) {
         worst = std::max(worst, std::abs(folded.height(t) - unfolded.height(t)));
@@ -108,7 +109,7 @@ TEST(FullFolding, FarFromTheSpanTheFoldedAmplitudeIsConstant) {
     unfolded_low = std::min(unfolded_low, std::abs(pair));
     unfolded_high = std::max(unfolded_high, std::abs(pair));
     if (std::llabs(t - std::midpoint(entry.folding->first, entry.folding->last)) < span) continue;
-    const auto folded = full::curve::prepare(*entry.station, *entry.rows, t, t);
+    const auto folded = full::curve::prepare(*entry.station, *entry.rows, entry.folding, t, t);
     const auto it = std::ranges::find(folded, n2, &full::curve::Term::row);
     ASSERT_NE(it, folded.end());
     EXPECT_EQ(std::ranges::count(folded, n3, &full::curve::Term::row), 0);

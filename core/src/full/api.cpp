@@ -32,7 +32,7 @@ struct FullModel {
     return entry;
   }
   curve::Curve curve(const catalogue::Entry& entry, std::int64_t start, std::int64_t end) const {
-    return {*entry.station, *entry.rows, start, end};
+    return {*entry.station, *entry.rows, entry.folding, start, end};
   }
   void grade(const catalogue::Entry& entry, std::vector<harmonic::extremes::Extreme>& extremes,
              std::int64_t start, std::int64_t end) const {
@@ -71,7 +71,8 @@ const Station* get_station(std::string_view id) {
 std::expected<double, ApiError> height_at(std::string_view station_id, std::int64_t t) {
   const catalogue::Entry entry = catalogue::find(station_id);
   if (entry.station == nullptr) return fail(ApiError::Kind::PortNotFound, station_id);
-  const std::vector<curve::Term> terms = curve::prepare(*entry.station, *entry.rows, t, t);
+  const std::vector<curve::Term> terms =
+      curve::prepare(*entry.station, *entry.rows, entry.folding, t, t);
   return curve::direct_height(terms, entry.station->mean_level, t, t);
 }
 

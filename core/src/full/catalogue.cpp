@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <unordered_set>
 
 #include "full/catalogue_table.hpp"
@@ -158,16 +157,6 @@ Entry find(std::string_view id) {
   if (it == all.stations.end()) return {};
   const auto index = static_cast<std::size_t>(it - all.stations.begin());
   return {&*it, &all.rows[index], &all.foldings[index]};
-}
-
-const folding::Folding* folding_of(const Station& station) {
-  const auto& stations = embedded().stations;
-  // std::less: a total order, also for a station outside the catalogue.
-  const std::less<const Station*> before;
-  if (before(&station, stations.data()) || !before(&station, stations.data() + stations.size())) {
-    return nullptr;
-  }
-  return &embedded().foldings[static_cast<std::size_t>(&station - stations.data())];
 }
 
 }  // namespace nerith::full::catalogue

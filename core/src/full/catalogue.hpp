@@ -44,7 +44,4 @@ const Catalogue& embedded();
 // The embedded station with exactly this id; all pointers null when none.
 Entry find(std::string_view id);
 
-// The folds of an embedded station; nullptr for a station from elsewhere.
-const folding::Folding* folding_of(const Station& station);
-
 }  // namespace nerith::full::catalogue

@@ -134,11 +134,6 @@ std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows,
   return terms;
 }
 
-std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
-                          std::int64_t node_time, Species species) {
-  return prepare(station, rows, catalogue::folding_of(station), t_ref, node_time, species);
-}
-
 double direct_height(std::span<const Term> terms, double mean_level, std::int64_t t_ref,
                      std::int64_t t) {
   const auto dt = static_cast<double>(t - t_ref);
@@ -146,10 +141,6 @@ double direct_height(std::span<const Term> terms, double mean_level, std::int64_
   for (const Term& term : terms) sum += term.scale * std::cos(term.phase + term.omega * dt);
   return mean_level + sum;
 }
-
-Curve::Curve(const Station& station, const catalogue::Rows& rows, std::int64_t start,
-             std::int64_t end, Species species)
-    : Curve(station, rows, catalogue::folding_of(station), start, end, species) {}
 
 Curve::Curve(const Station& station, const catalogue::Rows& rows, const folding::Folding* folding,
              std::int64_t start, std::int64_t end, Species species)
@@ -193,7 +184,7 @@ void Curve::seek(std::int64_t t) const {
 void Curve::keep_slope() const {
   double sum = 0.0;
   for (std::size_t i = 0; i < re_.size(); ++i) sum += omega_[i] * im_[i];
-  const auto slot = static_cast<std::size_t>((cursor_ - start_ + kStep) / kStep) % kRing;
+  const std::size_t slot = ring_slot(cursor_);
   slope_time_[slot] = cursor_;
   slope_[slot] = -sum;
 }
@@ -235,14 +226,20 @@ double Curve::height(std::int64_t t) const {
   const Pair h = height0 + height1;
   const Pair d = slope0 + slope1;
   cursor_height_ = mean_level_ + (h[0] + h[1]);
-  const auto slot = static_cast<std::size_t>((cursor_ - start_ + kStep) / kStep) % kRing;
+  const std::size_t slot = ring_slot(cursor_);
   slope_time_[slot] = cursor_;
   slope_[slot] = -(d[0] + d[1]);
   return cursor_height_;
 }
 
+// A grid instant's place in the ring: its index from start − 300, modulo
+// the ring's size.
+std::size_t Curve::ring_slot(std::int64_t t) const {
+  return static_cast<std::size_t>((t - start_ + kStep) / kStep) % kRing;
+}
+
 double Curve::slope(std::int64_t t) const {
-  const auto slot = static_cast<std::size_t>((t - start_ + kStep) / kStep) % kRing;
+  const std::size_t slot = ring_slot(t);
   if (slope_time_[slot] == t) return slope_[slot];
   return derivatives(static_cast<double>(t - start_)).first;
 }

@@ -32,11 +32,6 @@ std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows,
                           const folding::Folding* folding, std::int64_t t_ref,
                           std::int64_t node_time, Species species = Species::All);
 
-// The same, folded as the catalogue folds the station (not at all for a
-// station from elsewhere).
-std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows, std::int64_t t_ref,
-                          std::int64_t node_time, Species species = Species::All);
-
 // mean_level + Σ f·A·cos(phase + ω·(t − t_ref)), one cosine per term.
 double direct_height(std::span<const Term> terms, double mean_level, std::int64_t t_ref,
                      std::int64_t t);
@@ -47,9 +42,7 @@ double direct_height(std::span<const Term> terms, double mean_level, std::int64_
 // cursor on the scan grid start − 300, start, start + 300, …
 class Curve {
  public:
-  Curve(const Station& station, const catalogue::Rows& rows, std::int64_t start, std::int64_t end,
-        Species species = Species::All);
-  // With the given folds (nullptr: none) instead of the catalogue's.
+  // Folded as `folding` says (nullptr: not folded).
   Curve(const Station& station, const catalogue::Rows& rows, const folding::Folding* folding,
         std::int64_t start, std::int64_t end, Species species = Species::All);
 
@@ -80,6 +73,7 @@ class Curve {
   double slope(std::int64_t t) const;
   void seek(std::int64_t t) const;
   void keep_slope() const;
+  std::size_t ring_slot(std::int64_t t) const;
 
   std::int64_t start_;
   std::int64_t end_;

@@ -13,7 +13,7 @@ std::vector<harmonic::extremes::Extreme> reference_extremes(std::int64_t start, 
   if (brest.station == nullptr) return {};
   // The window opens 7 hours early, as the built-in model's, so that an early
   // high water still finds the reference low water of the evening before.
-  const curve::Curve semi_diurnal(*brest.station, *brest.rows,
+  const curve::Curve semi_diurnal(*brest.station, *brest.rows, brest.folding,
                                   nerith::coefficient::reference_start(start), end,
                                   curve::Species::SemiDiurnal);
   return harmonic::extremes::find_extremes(semi_diurnal);
