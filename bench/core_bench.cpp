@@ -4,9 +4,10 @@
 // The exported calls through the shared library are in uniffi_bench.cpp.
 #include <benchmark/benchmark.h>
 
-#include "db.hpp"
-#include "harmonic/engine.hpp"
-#include "harmonic/extremes.hpp"
+#include "builtin/db.hpp"
+#include "builtin/harmonic/engine.hpp"
+#include "builtin/harmonic/window.hpp"
+#include "common/harmonic/extremes.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
 #include "nerith/ports/search.hpp"

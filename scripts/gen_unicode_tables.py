@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes core/src/text/unicode_tables.inc from the Unicode Character Database.
+"""Writes core/src/common/text/unicode_tables.inc from the Unicode Character Database.
 
-    python3 scripts/gen_unicode_tables.py [UCD_DIR] > core/src/text/unicode_tables.inc
+    python3 scripts/gen_unicode_tables.py [UCD_DIR] > core/src/common/text/unicode_tables.inc
 
 UCD_DIR defaults to /usr/share/unicode (Debian's unicode-data package, 15.0.0).
 Reads UnicodeData.txt, SpecialCasing.txt and DerivedCoreProperties.txt.

@@ -59,9 +59,9 @@ section "Unicode tables"
 tables=$(mktemp)
 trap 'rm -f "$tables"' EXIT
 python3 scripts/gen_unicode_tables.py >"$tables"
-diff -u core/src/text/unicode_tables.inc "$tables" ||
-  { echo "core/src/text/unicode_tables.inc is stale: run scripts/gen_unicode_tables.py"; exit 1; }
-echo "core/src/text/unicode_tables.inc is up to date"
+diff -u core/src/common/text/unicode_tables.inc "$tables" ||
+  { echo "core/src/common/text/unicode_tables.inc is stale: run scripts/gen_unicode_tables.py"; exit 1; }
+echo "core/src/common/text/unicode_tables.inc is up to date"
 total=$((total + 1))
 
 section "Format"
@@ -71,6 +71,11 @@ mapfile -t sources < <(find core bindings cli bench fuzz -name '*.cpp' -o -name 
 clang-format-14 --dry-run --Werror "${sources[@]}" ||
   { echo "unformatted sources: run clang-format-14 -i on the files above"; exit 1; }
 echo "${#sources[@]} C++ sources are formatted"
+total=$((total + 1))
+
+section "Layers"
+bash scripts/check_layers.sh
+echo "no include runs between the models or from common code to a model"
 total=$((total + 1))
 
 section "Test suite"

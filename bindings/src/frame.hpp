@@ -13,8 +13,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/text/unicode.hpp"
 #include "nerith_uniffi.h"
-#include "text/unicode.hpp"
 
 // Foreign callers pass these by value in registers or memory as plain C
 // structs: any user-declared special member would change how they travel.

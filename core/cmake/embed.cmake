@@ -1,7 +1,7 @@
 # Writes a C++ source holding the bytes of each input file, exposed through
 # <NAMESPACE>::embedded_<stem>_document() (stem without "ports_"). Usage:
 #   cmake -DOUTPUT=file.cpp -DINPUTS="a.json|b.json" [-DNAMESPACE=nerith::db]
-#         [-DHEADER=db.hpp] [-DMINIFY=ON] -P embed.cmake
+#         [-DHEADER=builtin/db.hpp] [-DMINIFY=ON] -P embed.cmake
 # MINIFY drops the layout of a pretty-printed JSON document: line breaks with
 # their indentation, and the space after a key's colon or after a comma that
 # ends a number, string or array (never inside a string: the documents hold
@@ -10,7 +10,7 @@ if(NOT NAMESPACE)
   set(NAMESPACE "nerith::db")
 endif()
 if(NOT HEADER)
-  set(HEADER "db.hpp")
+  set(HEADER "builtin/db.hpp")
 endif()
 set(out "// Generated from the station documents; do not edit.\n")
 string(APPEND out "#include <string_view>\n\n#include \"${HEADER}\"\n\nnamespace ${NAMESPACE} {\nnamespace {\n")

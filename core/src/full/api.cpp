@@ -1,10 +1,10 @@
 #include "nerith/full/api.hpp"
 
-#include "api/assembly.hpp"
+#include "common/assembly.hpp"
+#include "common/text/unicode.hpp"
 #include "full/catalogue.hpp"
 #include "full/curve.hpp"
 #include "full/official_coefficient.hpp"
-#include "text/unicode.hpp"
 
 namespace nerith::full {
 namespace {

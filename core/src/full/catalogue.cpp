@@ -4,8 +4,8 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "common/strict_json.hpp"
 #include "full/catalogue_table.hpp"
-#include "strict_json.hpp"
 
 namespace nerith::full::catalogue {
 namespace {

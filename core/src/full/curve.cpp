@@ -9,7 +9,7 @@
 #include <tuple>
 #include <utility>
 
-#include "harmonic/extremes.hpp"
+#include "common/harmonic/extremes.hpp"
 
 namespace nerith::full::curve {
 namespace {

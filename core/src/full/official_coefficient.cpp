@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "coefficient.hpp"
+#include "common/coefficient.hpp"
 #include "full/catalogue.hpp"
 #include "full/curve.hpp"
 

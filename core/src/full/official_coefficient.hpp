@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "harmonic/extremes.hpp"
+#include "common/harmonic/extremes.hpp"
 #include "nerith/full/api.hpp"
 
 namespace nerith::full::coefficient {
