@@ -1,6 +1,7 @@
 #include "commands.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -15,7 +16,7 @@
 #include "local_days.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
-#include "nerith/ports/search.hpp"
+#include "nerith/model.hpp"
 #include "timezone.hpp"
 
 namespace nerith::cli {
@@ -35,46 +36,33 @@ std::int64_t now_seconds() {
       .count();
 }
 
-// The built-in stations are all on the French mainland.
-constexpr std::string_view kBuiltinZone = "Europe/Paris";
-
-std::vector<ports::Port> as_ports(const std::vector<full::Station>& stations) {
-  std::vector<ports::Port> ports;
-  ports.reserve(stations.size());
-  for (const auto& station : stations) ports.push_back(station.to_port());
-  return ports;
+// The models the command offers, in Model's order.
+const std::array<const model::Model*, 2>& models() {
+  static const std::array<const model::Model*, 2> all{&api::model(), &full::model()};
+  return all;
 }
 
-// The station list, search, lookup and queries of the chosen model.
-std::vector<ports::Port> list_ports(Model model) {
-  if (model == Model::Full) return as_ports(full::list_stations());
-  return ports::search::list_ports();
+const model::Model& model_of(Model choice) {
+  return *models()[static_cast<std::size_t>(choice)];
 }
 
-std::vector<ports::Port> search_ports(Model model, std::string_view query) {
-  if (model == Model::Full) return as_ports(full::search_stations(query));
-  return ports::search::search_ports(query);
-}
+// A run of days kept whole: the command cuts local days out of them.
+class DayList final : public api::DaySink {
+ public:
+  void begin(std::uint64_t days) override {
+    if (days > days_.max_size()) throw std::bad_alloc();
+    days_.reserve(static_cast<std::size_t>(days));
+  }
+  void day(const ports::DayPrediction& prediction) override { days_.push_back(prediction); }
+  std::vector<ports::DayPrediction> take() && { return std::move(days_); }
 
-std::optional<ports::Port> get_port(Model model, std::string_view id) {
-  if (model == Model::Builtin) return ports::search::get_port(id);
-  if (const full::Station* station = full::get_station(id)) return station->to_port();
-  return std::nullopt;
-}
-
-std::expected<double, api::ApiError> height_at(Model model, std::string_view id, std::int64_t t) {
-  return model == Model::Full ? full::height_at(id, t) : api::height_at(id, t);
-}
-
-std::expected<std::vector<ports::DayPrediction>, api::ApiError> predict_range(
-    Model model, std::string_view id, std::string_view first, std::string_view last) {
-  return model == Model::Full ? full::predict_range(id, first, last)
-                              : api::predict_range(id, first, last);
-}
+ private:
+  std::vector<ports::DayPrediction> days_;
+};
 
 // Up to three stations the caller may have meant: those the model's search
 // finds for the whole text and for each word of it, most words matched first.
-std::vector<ports::Port> suggestions(Model model, std::string_view text) {
+std::vector<ports::Port> suggestions(const model::Model& model, std::string_view text) {
   std::vector<std::pair<std::string_view, int>> terms;  // term, weight
   if (text.size() >= 3) terms.emplace_back(text, 10);
   std::size_t begin = 0;
@@ -92,7 +80,7 @@ std::vector<ports::Port> suggestions(Model model, std::string_view text) {
   }
   std::vector<std::pair<ports::Port, int>> scored;
   for (const auto& [term, weight] : terms) {
-    for (auto& port : search_ports(model, term)) {
+    for (auto& port : model.search_ports(term)) {
       const auto it =
           std::ranges::find_if(scored, [&](const auto& s) { return s.first.id == port.id; });
       if (it != scored.end()) {
@@ -111,11 +99,13 @@ std::vector<ports::Port> suggestions(Model model, std::string_view text) {
   return best;
 }
 
-Failure unknown_port(Model model, std::string_view id) {
+Failure unknown_port(const model::Model& model, std::string_view id) {
   std::string message = "unknown port '" + std::string(id) + "'";
-  if (model == Model::Builtin && full::get_station(id) != nullptr) {
-    return {1, message + "\n" + std::string(id) +
-                   " is a gauge of the full model: add --model full to use it."};
+  for (const model::Model* elsewhere : models()) {
+    if (elsewhere == &model || !elsewhere->details(id)) continue;
+    const std::string name(elsewhere->name());
+    return {1, message + "\n" + std::string(id) + " is a station of the " + name +
+                   " model: add --model " + name + " to use it."};
   }
   const auto near = suggestions(model, id);
   if (near.empty()) return {1, message + "\nRun 'nerith list' to see the stations."};
@@ -124,34 +114,32 @@ Failure unknown_port(Model model, std::string_view id) {
   return {1, message};
 }
 
-std::expected<ports::Port, Failure> find_port(const Invocation& invocation) {
-  if (auto port = get_port(invocation.model, invocation.args[0])) return std::move(*port);
-  return std::unexpected(unknown_port(invocation.model, invocation.args[0]));
+std::expected<model::StationDetails, Failure> find_port(const Invocation& invocation) {
+  const model::Model& model = model_of(invocation.model);
+  if (auto details = model.details(invocation.args[0])) return std::move(*details);
+  return std::unexpected(unknown_port(model, invocation.args[0]));
 }
 
 // The --tz clock; "local" is the station's own zone.
-std::expected<Zone, Failure> find_zone(const Invocation& invocation, const ports::Port& port) {
+std::expected<Zone, Failure> find_zone(const Invocation& invocation,
+                                       const model::StationDetails& station) {
   if (!invocation.tz) return Zone{};
-  std::string name = *invocation.tz;
-  if (name == "local") {
-    const full::Station* station =
-        invocation.model == Model::Full ? full::get_station(port.id) : nullptr;
-    name = station != nullptr ? station->timezone : std::string(kBuiltinZone);
-  }
+  const std::string name = *invocation.tz == "local" ? station.time_zone : *invocation.tz;
   auto zone = Zone::locate(name);
   if (!zone) return std::unexpected(Failure{2, zone.error()});
   return std::move(*zone);
 }
 
-Failure from_api(Model model, const api::ApiError& error) {
-  if (error.kind == api::ApiError::Kind::PortNotFound) return unknown_port(model, error.text);
+Failure from_api(const Invocation& invocation, const api::ApiError& error) {
+  if (error.kind == api::ApiError::Kind::PortNotFound)
+    return unknown_port(model_of(invocation.model), error.text);
+  if (error.kind == api::ApiError::Kind::InvalidLevel) return {2, "invalid level " + error.text};
   return {2, "invalid date '" + error.text + "'"};
 }
 
-// The local days the command asks for, cut from the library's UTC days.
-std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invocation,
-                                                          const Zone& zone) {
-  std::int64_t first = 0;
+// The UTC days that cover the local days the command asks for.
+std::expected<UtcSpan, Failure> requested_span(const Invocation& invocation, const Zone& zone,
+                                               std::int64_t& first, std::int64_t& count) {
   if (invocation.args.size() > 1) {
     const auto day = parse_date(invocation.args[1]);
     if (!day) {
@@ -162,14 +150,27 @@ std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invo
   } else {
     first = zone.today();
   }
-  const std::int64_t count = invocation.days.value_or(1);
+  count = invocation.days.value_or(1);
   const UtcSpan span = utc_days_covering(zone, first, count);
   if (span.first < *parse_date("0000-01-01") || span.last > *parse_date("9999-12-31"))
     return std::unexpected(Failure{2, "predictions run from 0000-01-01 to 9999-12-31 UTC"});
-  const auto utc_days = predict_range(invocation.model, invocation.args[0], date_text(span.first),
-                                      date_text(span.last));
-  if (!utc_days) return std::unexpected(from_api(invocation.model, utc_days.error()));
-  return cut_local_days(*utc_days, span.first, zone, first, count);
+  return span;
+}
+
+// The local days the command asks for, cut from the model's UTC days.
+std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invocation,
+                                                          const Zone& zone) {
+  std::int64_t first = 0;
+  std::int64_t count = 0;
+  const auto span = requested_span(invocation, zone, first, count);
+  if (!span) return std::unexpected(span.error());
+  DayList days;
+  const auto done =
+      model_of(invocation.model)
+          .predict_range(invocation.args[0], date_text(span->first), date_text(span->last), days);
+  if (!done) return std::unexpected(from_api(invocation, done.error()));
+  const std::vector<ports::DayPrediction> utc_days = std::move(days).take();
+  return cut_local_days(utc_days, span->first, zone, first, count);
 }
 
 Result list(const Invocation& invocation, const std::vector<ports::Port>& ports) {
@@ -186,14 +187,11 @@ Result list(const Invocation& invocation, const std::vector<ports::Port>& ports)
 }
 
 Result show(const Invocation& invocation) {
-  const auto port = find_port(invocation);
-  if (!port) return std::unexpected(port.error());
-  if (invocation.model == Model::Full) {
-    const full::Station& station = *full::get_station(port->id);
-    return invocation.format == Format::Json ? station_json(station, full::attribution())
-                                             : station_text(station, full::attribution());
-  }
-  return invocation.format == Format::Json ? port_json(*port) : port_text(*port);
+  const auto station = find_port(invocation);
+  if (!station) return std::unexpected(station.error());
+  const std::string_view attribution = model_of(invocation.model).attribution();
+  return invocation.format == Format::Json ? details_json(*station, attribution)
+                                           : details_text(*station, attribution);
 }
 
 Result height(const Invocation& invocation) {
@@ -213,10 +211,10 @@ Result height(const Invocation& invocation) {
     }
     t = *parsed;
   }
-  const auto h = height_at(invocation.model, invocation.args[0], t);
-  if (!h) return std::unexpected(from_api(invocation.model, h.error()));
+  const auto h = model_of(invocation.model).height_at(invocation.args[0], t);
+  if (!h) return std::unexpected(from_api(invocation, h.error()));
   return invocation.format == Format::Json ? height_json(invocation.args[0], t, *h, *zone)
-                                           : height_text(*port, t, *h, *zone);
+                                           : height_text(port->port, t, *h, *zone);
 }
 
 // What predict and chart both show: the station, the zone and its local days.
@@ -233,7 +231,7 @@ std::expected<Prediction, Failure> prediction(const Invocation& invocation) {
   if (!zone) return std::unexpected(zone.error());
   auto days = predict_days(invocation, *zone);
   if (!days) return std::unexpected(days.error());
-  return Prediction{std::move(*port), std::move(*zone), std::move(*days)};
+  return Prediction{std::move(port->port), std::move(*zone), std::move(*days)};
 }
 
 Result predict(const Invocation& invocation) {
@@ -275,10 +273,9 @@ Result chart(const Invocation& invocation) {
 
 Result dispatch(const Invocation& invocation) {
   const std::string& command = invocation.command;
-  if (command == "list") return list(invocation, list_ports(invocation.model));
-  if (command == "search") {
-    return list(invocation, search_ports(invocation.model, invocation.args[0]));
-  }
+  const model::Model& model = model_of(invocation.model);
+  if (command == "list") return list(invocation, model.list_ports());
+  if (command == "search") return list(invocation, model.search_ports(invocation.args[0]));
   if (command == "show") return show(invocation);
   if (command == "height") return height(invocation);
   if (command == "predict") return predict(invocation);

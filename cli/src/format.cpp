@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "nerith/full/folds.hpp"
-
 namespace nerith::cli {
 namespace {
 
@@ -168,42 +166,45 @@ std::string port_json(const ports::Port& port) {
   return dump(port_record(port));
 }
 
-std::string station_text(const full::Station& station, std::string_view attribution) {
-  const std::string details = port_text(station.to_port());
-  const std::size_t constants = details.find("  constituents");
-  std::string text = details.substr(0, constants);
-  text += "  gauge         " + std::to_string(station.gauge) + " (" + station.record + ")\n";
-  text += "  analysis      " + station.analysis_first + " to " + station.analysis_last +
-          printf_string(", quality %d\n", station.quality);
-  text += "  time zone     " + station.timezone + "\n";
-  if (const auto folded = full::folded_constituents(station.id); !folded.empty()) {
-    text += "  folded        ";
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-      text += (i > 0 ? ", " : "") + folded[i].name + " into " + folded[i].into;
+std::string details_text(const model::StationDetails& details, std::string_view attribution) {
+  const std::string text = port_text(details.port);
+  if (!details.analysis) return text;
+  const model::Analysis& analysis = *details.analysis;
+  const std::size_t constants = text.find("  constituents");
+  std::string out = text.substr(0, constants);
+  out += "  gauge         " + std::to_string(analysis.gauge) + " (" + analysis.record + ")\n";
+  out += "  analysis      " + analysis.first + " to " + analysis.last +
+         printf_string(", quality %d\n", analysis.quality);
+  out += "  time zone     " + details.time_zone + "\n";
+  if (!analysis.folded.empty()) {
+    out += "  folded        ";
+    for (std::size_t i = 0; i < analysis.folded.size(); ++i) {
+      out += (i > 0 ? ", " : "") + analysis.folded[i].name + " into " + analysis.folded[i].into;
     }
-    text += " (the record cannot separate them)\n";
+    out += " (the record cannot separate them)\n";
   }
-  text += "  datums       ";
-  for (const auto& datum : station.datums) {
-    text += " " + datum.name + printf_string(" %.3f", datum.height);
-  }
-  text += " m above chart datum\n";
-  text += details.substr(constants);
-  return text + "\nData: " + std::string(attribution) + "\n";
+  out += "  datums       ";
+  for (const auto& datum : analysis.datums)
+    out += " " + datum.name + printf_string(" %.3f", datum.height);
+  out += " m above chart datum\n";
+  out += text.substr(constants);
+  return out + "\nData: " + std::string(attribution) + "\n";
 }
 
-std::string station_json(const full::Station& station, std::string_view attribution) {
-  Json json = port_record(station.to_port());
-  json["gauge"] = station.gauge;
-  json["record"] = station.record;
-  json["timezone"] = station.timezone;
-  json["analysis_span"] = {station.analysis_first, station.analysis_last};
-  json["quality"] = station.quality;
+std::string details_json(const model::StationDetails& details, std::string_view attribution) {
+  if (!details.analysis) return port_json(details.port);
+  const model::Analysis& analysis = *details.analysis;
+  Json json = port_record(details.port);
+  json["gauge"] = analysis.gauge;
+  json["record"] = analysis.record;
+  json["timezone"] = details.time_zone;
+  json["analysis_span"] = {analysis.first, analysis.last};
+  json["quality"] = analysis.quality;
   Json folded = Json::array();
-  for (const auto& f : full::folded_constituents(station.id)) folded.push_back({f.name, f.into});
+  for (const auto& f : analysis.folded) folded.push_back({f.name, f.into});
   json["folded"] = std::move(folded);
   Json datums = Json::object();
-  for (const auto& datum : station.datums) datums[datum.name] = datum.height;
+  for (const auto& datum : analysis.datums) datums[datum.name] = datum.height;
   json["datums"] = std::move(datums);
   json["attribution"] = attribution;
   return dump(json);

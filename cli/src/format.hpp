@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "local_days.hpp"
-#include "nerith/full/api.hpp"
+#include "nerith/model.hpp"
 #include "nerith/ports.hpp"
 #include "timezone.hpp"
 
@@ -29,10 +29,11 @@ std::string ports_csv(std::span<const ports::Port> ports);
 std::string port_text(const ports::Port& port);
 std::string port_json(const ports::Port& port);
 
-// A full-model station: the same details, then its gauge, analysis span,
-// time zone and datums, and the attribution its data requires.
-std::string station_text(const full::Station& station, std::string_view attribution);
-std::string station_json(const full::Station& station, std::string_view attribution);
+// A station as its model describes it: port_text/port_json, and for a gauge
+// analysed from its own record also its gauge, analysis span, time zone,
+// folded constituents and datums, and the attribution its data requires.
+std::string details_text(const model::StationDetails& details, std::string_view attribution);
+std::string details_json(const model::StationDetails& details, std::string_view attribution);
 
 // The height at one instant.
 std::string height_text(const ports::Port& port, std::int64_t t, double height, const Zone& zone);

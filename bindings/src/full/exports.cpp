@@ -20,10 +20,10 @@ namespace {
 
 constexpr std::string_view kCrate = "nerith_full_uniffi";
 
-std::vector<Station> stations_to_ffi(const std::vector<full::Station>& stations) {
+std::vector<Station> stations_to_ffi(const std::vector<full::Port>& stations) {
   std::vector<Station> converted;
   converted.reserve(stations.size());
-  for (const full::Station& station : stations) converted.push_back(station_to_ffi(station));
+  for (const full::Port& station : stations) converted.push_back(station_to_ffi(station));
   return converted;
 }
 
@@ -43,7 +43,7 @@ extern "C" {
 RustBuffer uniffi_nerith_full_uniffi_fn_func_list_stations(RustCallStatus* status) {
   log_entry(kCrate, "list_stations");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    const auto stations = nerith::full_uniffi::stations_to_ffi(nerith::full::list_stations());
+    const auto stations = nerith::full_uniffi::stations_to_ffi(nerith::full::list_ports());
     return nerith::uniffi::wire::lower(stations).release();
   });
 }
@@ -54,7 +54,7 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_search_stations(RustBuffer query,
   log_entry(kCrate, "search_stations");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     const auto stations =
-        nerith::full_uniffi::stations_to_ffi(nerith::full::search_stations(query_arg.text()));
+        nerith::full_uniffi::stations_to_ffi(nerith::full::search_ports(query_arg.text()));
     return nerith::uniffi::wire::lower(stations).release();
   });
 }
@@ -64,7 +64,7 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_get_station(RustBuffer id, RustCall
   log_entry(kCrate, "get_station");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     std::optional<nerith::full_uniffi::Station> found;
-    if (const nerith::full::Station* station = nerith::full::get_station(id_arg.text())) {
+    if (const auto station = nerith::full::get_port(id_arg.text())) {
       found = nerith::full_uniffi::station_to_ffi(*station);
     }
     return nerith::uniffi::wire::lower(found).release();

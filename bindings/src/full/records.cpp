@@ -22,14 +22,14 @@ Coast coast_to_ffi(full::Coast coast) {
 
 }  // namespace
 
-Station station_to_ffi(const full::Station& station) {
+Station station_to_ffi(const full::Port& station) {
   return {.id = station.id,
           .name = station.name,
           .latitude = station.latitude,
           .longitude = station.longitude,
           .coast = coast_to_ffi(station.coast),
           .timezone = station.timezone,
-          .mean_level = station.mean_level,
+          .mean_level = station.mean_water_level,
           .gauge = static_cast<std::int32_t>(station.gauge)};
 }
 

@@ -34,7 +34,7 @@ struct TideError {
   std::string message;
 };
 
-Station station_to_ffi(const full::Station& station);
+Station station_to_ffi(const full::Port& station);
 TideError to_tide_error(api::ApiError error);
 
 // Found by wire::lower through the records' namespace.

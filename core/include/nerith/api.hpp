@@ -11,12 +11,18 @@
 #include <vector>
 
 #include "nerith/ports/day_prediction.hpp"
+#include "nerith/windows.hpp"
+
+namespace nerith::model {
+class Model;
+}
 
 namespace nerith::api {
 
-// The error of the query operations; `text` is the whole message.
+// The error of the query operations; `text` is the whole message (for
+// InvalidLevel, the level as given; only water windows take one).
 struct ApiError {
-  enum class Kind { PortNotFound, InvalidDate };
+  enum class Kind { PortNotFound, InvalidDate, InvalidLevel };
   Kind kind;
   std::string text;
 
@@ -72,5 +78,17 @@ class DaySink {
 // are predict_range's, and come before the sink is called.
 std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
                                             std::string_view last, DaySink& sink);
+
+// The windows of the UTC days first .. last during which the height stands
+// on `side` of `level` (metres, on the station's own levels), to the second;
+// InvalidLevel for a NaN level.
+std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,
+                                                                         std::string_view first,
+                                                                         std::string_view last,
+                                                                         double level,
+                                                                         windows::Side side);
+
+// The built-in model behind the interface both models share.
+const model::Model& model();
 
 }  // namespace nerith::api

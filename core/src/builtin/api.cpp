@@ -75,4 +75,12 @@ std::expected<void, ApiError> predict_range(std::string_view port_id, std::strin
       [&](const ports::DayPrediction& day) { sink.day(day); });
 }
 
+std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,
+                                                                         std::string_view first,
+                                                                         std::string_view last,
+                                                                         double level,
+                                                                         windows::Side side) {
+  return assembly::water_windows(BuiltinModel{}, port_id, first, last, level, side);
+}
+
 }  // namespace nerith::api

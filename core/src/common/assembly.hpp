@@ -7,6 +7,7 @@
 // (the built-in model is in api.cpp).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <expected>
 #include <new>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "common/harmonic/extremes.hpp"
+#include "common/windows.hpp"
 #include "nerith/api.hpp"
 #include "nerith/ports/day_prediction.hpp"
 
@@ -38,18 +40,14 @@ concept Model = requires(const M& model, std::string_view id, const typename M::
   model.grade(station, list, t, t);
 };
 
-// Fills `day` (its storage reused) with the extremes, the grid and the
-// coefficients of the day [start, start + 86400) of a station, from one scan
-// of the model's curve over the day.
-template <Model M>
-void fill_day(const M& model, const typename M::Station& station, std::int64_t start,
-              ports::DayPrediction& day) {
+// Fills `day` (its storage reused) with the extremes and the grid of the day
+// [start, start + 86400) of a curve over that day, from one scan of it.
+template <harmonic::extremes::Curve C>
+void scan_day(const C& curve, std::int64_t start, ports::DayPrediction& day) {
   static_assert(GRID_STEP % harmonic::extremes::SCAN_STEP == 0);
   const std::int64_t end = start + DAY;
-  // The grid and the scan share one window: arguments at start, node at the
-  // middle. Every grid instant is also a coarse-scan instant, so the grid is
-  // read from the scan's samples.
-  const auto curve = model.curve(station, start, end);
+  // Every grid instant is also a coarse-scan instant, so the grid is read
+  // from the scan's samples.
   day.heights.clear();
   day.heights.reserve(static_cast<std::size_t>(DAY / GRID_STEP + 1));
   std::int64_t next = start;
@@ -59,7 +57,16 @@ void fill_day(const M& model, const typename M::Station& station, std::int64_t s
                                       day.heights.push_back(sample);
                                       next += GRID_STEP;
                                     });
-  model.grade(station, day.extremes, start, end);
+}
+
+// The same with the coefficients: the whole day of a station. The grid and
+// the scan share one window (the built-in one: arguments at start, node at
+// the middle).
+template <Model M>
+void fill_day(const M& model, const typename M::Station& station, std::int64_t start,
+              ports::DayPrediction& day) {
+  scan_day(model.curve(station, start, start + DAY), start, day);
+  model.grade(station, day.extremes, start, start + DAY);
 }
 
 // The day [start, start + 86400) of a station, as a new record.
@@ -137,6 +144,33 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(const M
       [&](ports::DayPrediction& day) { days.push_back(std::move(day)); });
   if (!done) return std::unexpected(std::move(done.error()));
   return days;
+}
+
+// The water windows of a range: each day scanned on its own curve (without
+// grading), its crossings of `level` bisected on that curve; windows that run
+// over midnight are joined. Dates and errors are for_each_day's.
+template <Model M>
+std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(
+    const M& model, std::string_view port_id, std::string_view first, std::string_view last,
+    double level, windows::Side side) {
+  if (std::isnan(level)) return fail(ApiError::Kind::InvalidLevel, "NaN");
+  const auto days = range_days(first, last);
+  if (!days) return std::unexpected(days.error());
+  const auto station = model.find(port_id);
+  if (!station) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
+  const std::int64_t start = days->first;
+  const std::int64_t end = days->last + DAY;
+  std::optional<windows::AboveWindows> above;
+  ports::DayPrediction day;
+  for (std::int64_t s = days->first; s <= days->last; s += DAY) {
+    const auto curve = model.curve(*station, s, s + DAY);
+    if (!above) above.emplace(start, curve.height(start) >= level);
+    scan_day(curve, s, day);
+    windows::add_day(curve, day, level, *above);
+  }
+  std::vector<windows::WaterWindow> found = std::move(*above).finish(end);
+  if (side == windows::Side::Above) return found;
+  return windows::complement(found, start, end);
 }
 
 }  // namespace nerith::api::assembly

@@ -24,7 +24,7 @@ Coast read_coast(const Document& doc, const Json& value) {
 }
 
 // One constituent: [name, amplitude in metres, Greenwich phase lag in degrees].
-void read_constituent(const Document& doc, const Json& value, Station& station, Rows& rows) {
+void read_constituent(const Document& doc, const Json& value, Port& station, Rows& rows) {
   if (!value.is_array() || value.size() != 3 || !value[0].is_string() || !value[1].is_number() ||
       !value[2].is_number()) {
     throw ReadError(doc.located("a constituent must be [name, amplitude, phase lag]", value));
@@ -53,7 +53,7 @@ void read_station(const Document& doc, const Json& value, Catalogue& out) {
       doc, value, "a station",
       {"id", "name", "gauge", "record", "latitude", "longitude", "timezone", "coast", "mean_level",
        "datums", "analysis_span", "quality", "constituents"});
-  Station s;
+  Port s;
   s.id = in.string("id");
   s.name = in.string("name");
   s.gauge = read_count(doc, in, "gauge");
@@ -63,7 +63,7 @@ void read_station(const Document& doc, const Json& value, Catalogue& out) {
   s.timezone = in.string("timezone");
   static_cast<void>(in.string("coast"));  // type check before the value
   s.coast = read_coast(doc, *in.any("coast"));
-  s.mean_level = in.number("mean_level");
+  s.mean_water_level = in.number("mean_level");
   for (const auto& [name, height] : in.object("datums").items()) {
     if (!height.is_number()) throw ReadError(doc.located("a datum must be a number", height));
     s.datums.push_back({name, height.get<double>()});
@@ -113,7 +113,7 @@ Catalogue from_table(const table::Document& document) {
   out.stations.reserve(document.stations.size());
   out.rows.reserve(document.stations.size());
   for (const table::StationRecord& r : document.stations) {
-    Station s;
+    Port s;
     s.id = r.id;
     s.name = r.name;
     s.gauge = r.gauge;
@@ -122,7 +122,7 @@ Catalogue from_table(const table::Document& document) {
     s.longitude = r.longitude;
     s.timezone = r.timezone;
     s.coast = r.coast;
-    s.mean_level = r.mean_level;
+    s.mean_water_level = r.mean_level;
     for (const table::DatumRecord& d : r.datums)
       s.datums.push_back({std::string(d.name), d.height});
     s.analysis_first = r.analysis_first;
@@ -153,7 +153,7 @@ const Catalogue& embedded() {
 
 Entry find(std::string_view id) {
   const Catalogue& all = embedded();
-  const auto it = std::ranges::find(all.stations, id, &Station::id);
+  const auto it = std::ranges::find(all.stations, id, &Port::id);
   if (it == all.stations.end()) return {};
   const auto index = static_cast<std::size_t>(it - all.stations.begin());
   return {&*it, &all.rows[index], &all.foldings[index]};

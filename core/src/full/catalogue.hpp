@@ -20,14 +20,14 @@ using Rows = std::vector<const constituents::Constituent*>;
 struct Catalogue {
   std::string licence;
   std::string attribution;
-  std::vector<Station> stations;
+  std::vector<Port> stations;
   std::vector<Rows> rows;                  // rows[i] belongs to stations[i]
   std::vector<folding::Folding> foldings;  // the embedded catalogue's only
 };
 
 // A station of the catalogue with its rows.
 struct Entry {
-  const Station* station = nullptr;
+  const Port* station = nullptr;
   const Rows* rows = nullptr;
   const folding::Folding* folding = nullptr;
 };

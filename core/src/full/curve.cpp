@@ -72,9 +72,9 @@ const auto& step_rotations() {
 // phasor is multiplied by 1 + Σ ρ·e^{iΔ}, ρ and Δ the weaker's amplitude
 // ratio and phase against the stronger's (nodal corrections included) at
 // the folding's instant, and the weaker's term goes.
-void apply_folds(const Station& station, const catalogue::Rows& rows,
-                 const folding::Folding& folding, std::int64_t node_time,
-                 const std::vector<std::size_t>& term_of, std::vector<Term>& terms) {
+void apply_folds(const Port& station, const catalogue::Rows& rows, const folding::Folding& folding,
+                 std::int64_t node_time, const std::vector<std::size_t>& term_of,
+                 std::vector<Term>& terms) {
   const auto at = astronomy::Arguments::at(folding.instant(node_time));
   const constituents::NodeFactors node(astronomy::NodeTerms::from(at));
   const auto phasor = [&](std::size_t i) {
@@ -108,7 +108,7 @@ void apply_folds(const Station& station, const catalogue::Rows& rows,
 
 }  // namespace
 
-std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows,
+std::vector<Term> prepare(const Port& station, const catalogue::Rows& rows,
                           const folding::Folding* folding, std::int64_t t_ref,
                           std::int64_t node_time, Species species) {
   const auto arguments = astronomy::Arguments::at(t_ref);
@@ -142,11 +142,11 @@ double direct_height(std::span<const Term> terms, double mean_level, std::int64_
   return mean_level + sum;
 }
 
-Curve::Curve(const Station& station, const catalogue::Rows& rows, const folding::Folding* folding,
+Curve::Curve(const Port& station, const catalogue::Rows& rows, const folding::Folding* folding,
              std::int64_t start, std::int64_t end, Species species)
     : start_(start),
       end_(end),
-      mean_level_(species == Species::All ? station.mean_level : 0.0),
+      mean_level_(species == Species::All ? station.mean_water_level : 0.0),
       terms_(prepare(station, rows, folding, start, std::midpoint(start, end), species)) {
   // Padded to whole blocks of kLanes with terms of no amplitude.
   const std::size_t n = (terms_.size() + kLanes - 1) / kLanes * kLanes;

@@ -28,7 +28,7 @@ enum class Species { All, SemiDiurnal };
 
 // The station's terms with V0 at t_ref and f, u at node_time, folded as
 // `folding` says (nullptr: not folded) at its instant for node_time.
-std::vector<Term> prepare(const Station& station, const catalogue::Rows& rows,
+std::vector<Term> prepare(const Port& station, const catalogue::Rows& rows,
                           const folding::Folding* folding, std::int64_t t_ref,
                           std::int64_t node_time, Species species = Species::All);
 
@@ -43,7 +43,7 @@ double direct_height(std::span<const Term> terms, double mean_level, std::int64_
 class Curve {
  public:
   // Folded as `folding` says (nullptr: not folded).
-  Curve(const Station& station, const catalogue::Rows& rows, const folding::Folding* folding,
+  Curve(const Port& station, const catalogue::Rows& rows, const folding::Folding* folding,
         std::int64_t start, std::int64_t end, Species species = Species::All);
 
   std::int64_t start() const { return start_; }

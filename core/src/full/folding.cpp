@@ -21,7 +21,7 @@ std::int64_t Folding::instant(std::int64_t t) const {
   return d > 0 ? middle + (2 * half - d) : middle - (2 * half + d);
 }
 
-Folding fold(const Station& station, const std::vector<const constituents::Constituent*>& rows) {
+Folding fold(const Port& station, const std::vector<const constituents::Constituent*>& rows) {
   Folding out;
   const auto first = api::day_bounds_utc(station.analysis_first);
   const auto last = api::day_bounds_utc(station.analysis_last);

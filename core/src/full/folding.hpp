@@ -39,6 +39,6 @@ struct Folding {
 // record of a stronger one that is kept, folded into the strongest such,
 // strongest first. No folds for a span that is not two valid dates.
 // `rows` are the station's table rows, in its order.
-Folding fold(const Station& station, const std::vector<const constituents::Constituent*>& rows);
+Folding fold(const Port& station, const std::vector<const constituents::Constituent*>& rows);
 
 }  // namespace nerith::full::folding

@@ -147,8 +147,8 @@ TEST(FullApi, DayGridMatchesHeightAt) {
     }
   }
   // Heights are above chart datum: Brest's day stays between its LAT and HAT.
-  const auto* brest = full::get_station("FR-BREST");
-  ASSERT_NE(brest, nullptr);
+  const auto brest = full::get_port("FR-BREST");
+  ASSERT_TRUE(brest.has_value());
   const auto day = full::predict_day("FR-BREST", "2024-03-10");
   for (const auto& sample : day->heights) {
     EXPECT_GT(sample.height, -0.5);
@@ -196,7 +196,7 @@ TEST(FullApi, SameDatesAndErrorsAsTheBuiltInQueries) {
 // The catalogue: 106 gauges, 52 + 15 + 39 by coast, 50 constituents each;
 // the 14 gauges of the built-in table keep its ids and positions.
 TEST(FullCatalogue, EmbeddedStations) {
-  const auto& stations = full::list_stations();
+  const auto stations = full::list_ports();
   ASSERT_EQ(stations.size(), 106u);
   int by_coast[3] = {};
   for (const auto& s : stations) {
@@ -208,8 +208,8 @@ TEST(FullCatalogue, EmbeddedStations) {
   EXPECT_EQ(by_coast[2], 39);
   int shared = 0;
   for (const auto& port : ports::search::list_ports()) {
-    const auto* s = full::get_station(port.id);
-    if (s == nullptr) continue;
+    const auto s = full::get_port(port.id);
+    if (!s) continue;
     ++shared;
     EXPECT_NEAR(s->latitude, port.latitude, 0.01) << port.id;
     EXPECT_NEAR(s->longitude, port.longitude, 0.01) << port.id;
@@ -218,12 +218,12 @@ TEST(FullCatalogue, EmbeddedStations) {
   EXPECT_EQ(shared, 14);
   EXPECT_NE(full::attribution().find("CC BY 4.0"), std::string_view::npos);
   EXPECT_NE(full::attribution().find("TICON-4"), std::string_view::npos);
-  const auto* papeete = full::get_station("FR-PAPEETE");
-  ASSERT_NE(papeete, nullptr);
+  const auto papeete = full::get_port("FR-PAPEETE");
+  ASSERT_TRUE(papeete.has_value());
   EXPECT_EQ(papeete->timezone, "Pacific/Tahiti");
   EXPECT_EQ(papeete->to_port().atlantic_coast, false);
-  const auto* tubuai = full::get_station("FR-TUBUAI");
-  ASSERT_NE(tubuai, nullptr);
+  const auto tubuai = full::get_port("FR-TUBUAI");
+  ASSERT_TRUE(tubuai.has_value());
   EXPECT_EQ(tubuai->timezone, "Pacific/Tahiti");
   EXPECT_NEAR(tubuai->longitude, -149.475, 1e-9);
 }
@@ -245,16 +245,16 @@ TEST(FullCatalogue, CompiledTableIsTheDocument) {
 
 // The search compares as the built-in one: lower-cased id, then name.
 TEST(FullCatalogue, SearchIgnoresCaseLikeTheBuiltInSearch) {
-  const auto ids = [](const std::vector<full::Station>& found) {
+  const auto ids = [](const std::vector<full::Port>& found) {
     std::vector<std::string> out;
     for (const auto& s : found) out.push_back(s.id);
     return out;
   };
-  EXPECT_EQ(ids(full::search_stations("fr-brest")), std::vector<std::string>{"FR-BREST"});
-  EXPECT_EQ(ids(full::search_stations("PAIMBŒUF")), std::vector<std::string>{"FR-PAIMBOEUF"});
-  EXPECT_EQ(ids(full::search_stations("nantes")).size(), 2u);
-  EXPECT_TRUE(full::search_stations("no such place").empty());
-  EXPECT_EQ(full::search_stations("").size(), 106u);
+  EXPECT_EQ(ids(full::search_ports("fr-brest")), std::vector<std::string>{"FR-BREST"});
+  EXPECT_EQ(ids(full::search_ports("PAIMBŒUF")), std::vector<std::string>{"FR-PAIMBOEUF"});
+  EXPECT_EQ(ids(full::search_ports("nantes")).size(), 2u);
+  EXPECT_TRUE(full::search_ports("no such place").empty());
+  EXPECT_EQ(full::search_ports("").size(), 106u);
 }
 
 // A bad document is refused as a whole, the fault named with its place.

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "nerith/api.hpp"
+#include "nerith/model.hpp"
 #include "nerith/ports.hpp"
 #include "nerith/ports/day_prediction.hpp"
 
@@ -20,15 +22,11 @@ namespace nerith::full {
 // Channel and North Sea coasts only.
 enum class Coast { Atlantic, Mediterranean, Overseas };
 
-// A datum of the gauge (HAT, MHWS, …, LAT): metres above chart datum.
-struct Datum {
-  std::string name;
-  double height = 0.0;
+using model::Datum;
 
-  friend bool operator==(const Datum&, const Datum&) = default;
-};
-
-struct Station {
+// A gauge of the full model, with the built-in Port's fields and names where
+// they mean the same.
+struct Port {
   std::string id;  // built-in id for the 14 gauges the built-in table also has
   std::string name;
   int gauge = 0;       // SHOM/REFMAR gauge number
@@ -37,9 +35,9 @@ struct Station {
   double longitude = 0.0;
   std::string timezone;  // IANA zone of the gauge
   Coast coast = Coast::Atlantic;
-  double mean_level = 0.0;     // metres above chart datum
-  std::vector<Datum> datums;   // in the data's order
-  std::string analysis_first;  // span of the analysed record, YYYY-MM-DD
+  double mean_water_level = 0.0;  // metres above chart datum
+  std::vector<Datum> datums;      // in the data's order
+  std::string analysis_first;     // span of the analysed record, YYYY-MM-DD
   std::string analysis_last;
   int quality = 0;  // the record score of the source (64–84)
   std::vector<ports::HarmonicConstituent> constituents;
@@ -48,36 +46,48 @@ struct Station {
   // are, atlantic_coast for the Atlantic coast.
   ports::Port to_port() const;
 
-  friend bool operator==(const Station&, const Station&) = default;
+  friend bool operator==(const Port&, const Port&) = default;
 };
 
 // The credit the data's licence requires wherever it is shown or passed on.
 std::string_view attribution();
 
-// Every station, in the data's order. The table is built on first use and
-// lives until the process ends.
-const std::vector<Station>& list_stations();
+// The full model behind the interface both models share.
+const model::Model& model();
 
-// Stations whose id, or failing that name, contains the query, compared as
+// Every gauge, in the data's order.
+std::vector<Port> list_ports();
+
+// Gauges whose id, or failing that name, contains the query, compared as
 // the built-in search compares (full Unicode lower-case mapping).
-std::vector<Station> search_stations(std::string_view query);
+std::vector<Port> search_ports(std::string_view query);
 
-// The station with exactly this id, or nullptr.
-const Station* get_station(std::string_view id);
+// The gauge with exactly this id, or nothing.
+std::optional<Port> get_port(std::string_view id);
 
 // Height in metres above chart datum at instant t (Unix seconds), or
 // PortNotFound.
-std::expected<double, api::ApiError> height_at(std::string_view station_id, std::int64_t t);
+std::expected<double, api::ApiError> height_at(std::string_view port_id, std::int64_t t);
 
-// The station's UTC day as nerith::api::predict_day gives it: 145 heights
+// The gauge's UTC day as nerith::api::predict_day gives it: 145 heights
 // every 10 minutes, high and low waters, the official coefficient on the
-// high waters of an Atlantic-coast station. Same dates and errors.
-std::expected<ports::DayPrediction, api::ApiError> predict_day(std::string_view station_id,
+// high waters of an Atlantic-coast gauge. Same dates and errors.
+std::expected<ports::DayPrediction, api::ApiError> predict_day(std::string_view port_id,
                                                                std::string_view date);
 
 // One DayPrediction per day from first to last, both included; same dates
 // and errors as nerith::api::predict_range.
 std::expected<std::vector<ports::DayPrediction>, api::ApiError> predict_range(
-    std::string_view station_id, std::string_view first, std::string_view last);
+    std::string_view port_id, std::string_view first, std::string_view last);
+
+// The same days handed to `sink` one by one, as they are made.
+std::expected<void, api::ApiError> predict_range(std::string_view port_id, std::string_view first,
+                                                 std::string_view last, api::DaySink& sink);
+
+// The windows of the UTC days first .. last during which the height stands
+// on `side` of `level`, in metres above chart datum.
+std::expected<std::vector<windows::WaterWindow>, api::ApiError> water_windows(
+    std::string_view port_id, std::string_view first, std::string_view last, double level,
+    windows::Side side);
 
 }  // namespace nerith::full

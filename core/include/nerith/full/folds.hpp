@@ -5,18 +5,14 @@
 // stood at the span's middle, so no false beat appears.
 #pragma once
 
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "nerith/model.hpp"
+
 namespace nerith::full {
 
-struct FoldedConstituent {
-  std::string name;  // the weaker, e.g. "3N2"
-  std::string into;  // the stronger that carries it, e.g. "N2"
-
-  friend bool operator==(const FoldedConstituent&, const FoldedConstituent&) = default;
-};
+using model::FoldedConstituent;
 
 // The folded constituents of the gauge with exactly this id, the strongest
 // pair first; empty when it folds none or the id is unknown.

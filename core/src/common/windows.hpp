@@ -1,0 +1,83 @@
+// Water windows of a curve: the crossings of a level, refined to the second
+// by bisection on the very curve the predictions come from, and the windows
+// they bound. Below-level windows are the complement of the at-or-above ones,
+// so the search is written once.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "common/harmonic/extremes.hpp"
+#include "nerith/ports/day_prediction.hpp"
+#include "nerith/windows.hpp"
+
+namespace nerith::windows {
+
+// Gathers the at-or-above windows of a range [start, end] from its crossings,
+// given in time order.
+class AboveWindows {
+ public:
+  AboveWindows(std::int64_t start, bool above_at_start);
+
+  // The water is on the other side from `t` on; a t equal to the current
+  // state's start is a crossing at the same second and is merged away.
+  void cross(std::int64_t t);
+  bool above() const { return above_; }
+
+  // The windows, the last one cut at `end` if the water is still above.
+  std::vector<WaterWindow> finish(std::int64_t end) &&;
+
+ private:
+  std::int64_t range_start_;
+  bool above_;
+  std::int64_t since_;  // when the current state began
+  std::vector<WaterWindow> windows_;
+};
+
+// The windows of [start, end] that `above` leaves out: below the level.
+std::vector<WaterWindow> complement(std::span<const WaterWindow> above, std::int64_t start,
+                                    std::int64_t end);
+
+// The first second in (a, b] on the far side of `level` from a, when a and b
+// are on opposite sides: bisection down to one second.
+template <harmonic::extremes::Curve C>
+std::int64_t crossing(const C& curve, double level, std::int64_t a, std::int64_t b) {
+  const bool above_a = curve.height(a) >= level;
+  while (b - a > 1) {
+    const std::int64_t m = a + (b - a) / 2;
+    ((curve.height(m) >= level) == above_a ? a : b) = m;
+  }
+  return b;
+}
+
+// Feeds `windows` the crossings of one day [start, start + 86400] of a curve,
+// from its predicted day: between consecutive points of its 10-minute grid
+// and its turning points, where the side changes, the crossing is bisected.
+// The curve is monotone between turning points, so no window between two grid
+// points is missed unless it is shorter than their spacing and holds no
+// turning point, which a window cannot.
+template <harmonic::extremes::Curve C>
+void add_day(const C& curve, const ports::DayPrediction& day, double level, AboveWindows& windows) {
+  std::vector<std::int64_t> times;
+  times.reserve(day.heights.size() + day.extremes.size());
+  auto extreme = day.extremes.begin();
+  for (const auto& sample : day.heights) {
+    for (; extreme != day.extremes.end() && extreme->time < sample.time; ++extreme)
+      times.push_back(extreme->time);
+    times.push_back(sample.time);
+  }
+  bool above_before = windows.above();
+  std::int64_t before = times.empty() ? 0 : times.front();
+  for (const std::int64_t t : times) {
+    const bool above = curve.height(t) >= level;
+    if (above != above_before) {
+      // At the day's first instant the previous day's curve handed over.
+      windows.cross(t == before ? t : crossing(curve, level, before, t));
+      above_before = above;
+    }
+    before = t;
+  }
+}
+
+}  // namespace nerith::windows
