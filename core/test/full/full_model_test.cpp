@@ -292,4 +292,24 @@ TEST(FullCatalogue, BadDocumentsFailToLoad) {
   }
 }
 
+// The full model's windows, in metres above chart datum: each boundary is a
+// crossing of its heights, and a drying level gives the low-water windows.
+TEST(WaterWindows, FullModelBoundariesAreCrossings) {
+  for (const double level : {1.0, 6.0}) {
+    const auto found = nerith::full::water_windows("FR-BREST", "2024-03-10", "2024-03-12", level,
+                                                   nerith::windows::Side::Below);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->size(), level < 3 ? 6u : 7u) << level;
+    for (const nerith::windows::WaterWindow& w : *found) {
+      const auto h = [](std::int64_t t) { return *nerith::full::height_at("FR-BREST", t); };
+      if (!w.open_start) {
+        EXPECT_TRUE(h(w.start - 5) >= level && h(w.start + 5) < level);
+      }
+      if (!w.open_end) {
+        EXPECT_TRUE(h(w.end - 5) < level && h(w.end + 5) >= level);
+      }
+    }
+  }
+}
+
 }  // namespace
