@@ -87,6 +87,24 @@ void BM_FullPredictRange(benchmark::State& state, const char* last) {
 }
 BENCHMARK_CAPTURE(BM_FullPredictRange, days_365, "2024-12-30")->Unit(benchmark::kMillisecond);
 
+// A year of water windows (a 3 m sill above mean level at Brest): the days'
+// scans without grading, and a few bisections per crossing.
+void BM_WaterWindowsYear(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(api::water_windows("FR-BREST", "2024-01-01", "2024-12-30", 7.0,
+                                                windows::Side::Above));
+  }
+}
+BENCHMARK(BM_WaterWindowsYear)->Unit(benchmark::kMillisecond);
+
+void BM_FullWaterWindowsYear(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(full::water_windows("FR-BREST", "2024-01-01", "2024-12-30", 7.0,
+                                                 windows::Side::Above));
+  }
+}
+BENCHMARK(BM_FullWaterWindowsYear)->Unit(benchmark::kMillisecond);
+
 void BM_SearchPorts(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ports::search::search_ports("golfe du morbihan"));
 }

@@ -53,30 +53,27 @@ std::int64_t crossing(const C& curve, double level, std::int64_t a, std::int64_t
 
 // Feeds `windows` the crossings of one day [start, start + 86400] of a curve,
 // from its predicted day: between consecutive points of its 10-minute grid
-// and its turning points, where the side changes, the crossing is bisected.
-// The curve is monotone between turning points, so no window between two grid
-// points is missed unless it is shorter than their spacing and holds no
-// turning point, which a window cannot.
+// and its turning points (their heights as the scan found them), where the
+// side changes, the crossing is bisected. The curve is monotone between
+// turning points, so no crossing between two points is missed.
 template <harmonic::extremes::Curve C>
 void add_day(const C& curve, const ports::DayPrediction& day, double level, AboveWindows& windows) {
-  std::vector<std::int64_t> times;
-  times.reserve(day.heights.size() + day.extremes.size());
-  auto extreme = day.extremes.begin();
-  for (const auto& sample : day.heights) {
-    for (; extreme != day.extremes.end() && extreme->time < sample.time; ++extreme)
-      times.push_back(extreme->time);
-    times.push_back(sample.time);
-  }
   bool above_before = windows.above();
-  std::int64_t before = times.empty() ? 0 : times.front();
-  for (const std::int64_t t : times) {
-    const bool above = curve.height(t) >= level;
+  std::int64_t before = day.heights.empty() ? 0 : day.heights.front().time;
+  const auto visit = [&](std::int64_t t, double height) {
+    const bool above = height >= level;
     if (above != above_before) {
       // At the day's first instant the previous day's curve handed over.
       windows.cross(t == before ? t : crossing(curve, level, before, t));
       above_before = above;
     }
     before = t;
+  };
+  auto extreme = day.extremes.begin();
+  for (const auto& sample : day.heights) {
+    for (; extreme != day.extremes.end() && extreme->time < sample.time; ++extreme)
+      visit(extreme->time, extreme->height);
+    visit(sample.time, sample.height);
   }
 }
 
