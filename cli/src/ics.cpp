@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "timezone.hpp"
+#include "water_format.hpp"
 
 namespace nerith::cli::ics {
 namespace {
@@ -20,13 +21,6 @@ std::string printf_string(const char* format, Args... args) {
 
 std::string uid(std::string_view port_id, std::string_view kind, std::int64_t start) {
   return std::string(port_id) + "-" + std::string(kind) + "-" + utc_stamp(start) + "@nerith";
-}
-
-// "5h 12m"
-std::string duration_text(std::int64_t seconds) {
-  const std::int64_t minutes = (seconds + 30) / 60;
-  return printf_string("%lldh %02lldm", static_cast<long long>(minutes / 60),
-                       static_cast<long long>(minutes % 60));
 }
 
 }  // namespace
