@@ -134,6 +134,11 @@ std::string render_svg(const Chart& chart) {
       high = std::max(high, s.height);
     }
   }
+  if (chart.level && std::isfinite(*chart.level)) {
+    // The level stays inside the frame even when the tide never reaches it.
+    low = std::min(low, *chart.level);
+    high = std::max(high, *chart.level);
+  }
   if (!std::isfinite(low)) low = high = 0;
   if (high - low < 0.5) {
     const double middle = (high + low) / 2;
@@ -183,6 +188,16 @@ std::string render_svg(const Chart& chart) {
         "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"#f6f9fc\" "
         "stroke=\"#b0c4d8\" stroke-width=\"1.5\"/>\n",
         kLeft, top, kRight - kLeft, kFrameHeight);
+    for (const auto& w :
+         chart.level ? std::span(chart.windows) : std::span<const windows::WaterWindow>{}) {
+      const std::int64_t from = std::max(w.start, day.start);
+      const std::int64_t to = std::min(w.end, day.end);
+      if (from >= to) continue;
+      svg += printf_string(
+          "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"#b3e5fc\" "
+          "fill-opacity=\"0.6\"/>\n",
+          x_of(from), top, x_of(to) - x_of(from), kFrameHeight);
+    }
 
     // Metre gridlines, with the zero of the heights drawn darker.
     for (double m = std::ceil(frame_bottom_m / step) * step; m <= frame_top_m; m += step) {
@@ -220,6 +235,17 @@ std::string render_svg(const Chart& chart) {
                            x_of(day.heights.front().time), bottom);
       svg += "<path d=\"" + path +
              "\" fill=\"none\" stroke=\"#0d47a1\" stroke-width=\"3\" stroke-linejoin=\"round\"/>\n";
+    }
+
+    if (chart.level && std::isfinite(*chart.level)) {
+      const double y = y_of(*chart.level);
+      svg += printf_string(
+          "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#e65100\" "
+          "stroke-width=\"2\" stroke-dasharray=\"10 6\"/>\n",
+          kLeft, y, kRight, y);
+      svg += text_element(kRight - 6, y - 8, "end",
+                          (std::string("font-size=\"18\" fill=\"#e65100\" ") + halo).c_str(),
+                          printf_string("%.2f m", *chart.level));
     }
 
     // High waters labelled above, low waters below: time, height, coefficient.

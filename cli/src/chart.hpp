@@ -10,6 +10,7 @@
 
 #include "local_days.hpp"
 #include "nerith/ports.hpp"
+#include "nerith/windows.hpp"
 #include "timezone.hpp"
 
 namespace nerith::cli {
@@ -40,6 +41,10 @@ struct Chart {
   std::string title;     // the station's name
   std::string subtitle;  // dates, clock and units
   std::vector<ChartDay> days;
+  // A water level to draw as a dashed line, and the windows to shade behind
+  // the curve; with no level the chart is drawn as before.
+  std::optional<double> level = std::nullopt;
+  std::vector<windows::WaterWindow> windows = {};
 };
 
 // What the chart shows of these days, with times read on the zone's clock.

@@ -3,11 +3,31 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
+#include <expected>
+#include <tuple>
 
 namespace nerith::cli {
 namespace {
 
-enum Option : unsigned { kJson = 1, kCsv = 2, kDays = 4, kTz = 8, kOut = 16, kModel = 32 };
+enum Option : unsigned {
+  kJson = 1,
+  kCsv = 2,
+  kDays = 4,
+  kTz = 8,
+  kOut = 16,
+  kModel = 32,
+  kIcs = 64,
+  kAbove = 128,
+  kBelow = 256,
+  kDraught = 512,
+  kDepth = 1024,
+  kMargin = 2048,
+  kLevel = 4096,
+};
+
+// The options that take a height in metres, each in its own slot.
+constexpr std::array<Option, 6> HEIGHT_OPTIONS{kAbove, kBelow, kDraught, kDepth, kMargin, kLevel};
 
 struct CommandInfo {
   std::string_view name;
@@ -19,7 +39,7 @@ struct CommandInfo {
   unsigned options;
 };
 
-constexpr std::array<CommandInfo, 6> COMMANDS{{
+constexpr std::array<CommandInfo, 8> COMMANDS{{
     {"list", "list [--json | --csv]", "List the stations.",
      "Prints every station: its id (what the other commands take), position and name.\n", 0, 0,
      kJson | kCsv | kModel},
@@ -36,7 +56,7 @@ constexpr std::array<CommandInfo, 6> COMMANDS{{
      "2026-01-01T12:00:00Z or 2026-01-01T13:00+01:00. Without Z or an offset, WHEN is read\n"
      "on the --tz clock (UTC by default).\n",
      1, 2, kTz | kJson | kModel},
-    {"predict", "predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv]",
+    {"predict", "predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv | --ics]",
      "High and low waters and tide coefficients.",
      "DATE is YYYY-MM-DD, today by default. Prints each day's high and low waters with\n"
      "their heights in metres, the coefficient (20-120, graded against Brest) of each high\n"
@@ -48,15 +68,49 @@ constexpr std::array<CommandInfo, 6> COMMANDS{{
      "               UTC by default\n"
      "  --json       the library's records: port_id, date, extremes (time in Unix seconds,\n"
      "               height, is_high, coefficient) and heights every 10 minutes\n"
-     "  --csv        one row per high or low water\n",
-     1, 2, kDays | kTz | kJson | kCsv | kModel},
-    {"chart", "chart PORT [DATE] [--days N] [--tz ZONE] [-o FILE.svg]", "Draw a tide chart as SVG.",
+     "  --csv        one row per high or low water\n"
+     "  --ics        an iCalendar (RFC 5545) on standard output, one event per high or\n"
+     "               low water; importing the same days again updates them\n",
+     1, 2, kDays | kTz | kJson | kCsv | kIcs | kModel},
+    {"chart", "chart PORT [DATE] [--days N] [--tz ZONE] [--level LEVEL] [-o FILE.svg]",
+     "Draw a tide chart as SVG.",
      "Draws the height curve of each day with its high and low waters, their times,\n"
      "heights and coefficients. DATE, --days and --tz are as for 'predict'.\n"
      "\n"
+     "  --level LEVEL       draw this height (metres above chart datum) as a dashed line\n"
+     "                      and shade the times the water stands at or above it\n"
      "  -o, --output FILE   where to write the SVG ('-' for standard output);\n"
      "                      PORT_DATE.svg by default\n",
-     1, 2, kDays | kTz | kOut | kModel},
+     1, 2, kDays | kTz | kLevel | kOut | kModel},
+    {"windows",
+     "windows PORT [DATE] (--above LEVEL | --below LEVEL | --draught D --depth C "
+     "[--margin M]) [--days N] [--tz ZONE] [--json | --csv | --ics]",
+     "When the water stands above or below a level.",
+     "Prints each span of time the tide stands at or above (or below) a height, with its\n"
+     "start, end and duration. DATE, --days and --tz are as for 'predict'; a window\n"
+     "already open at the first instant, or still open at the last, is cut there and\n"
+     "marked. Heights are in metres above chart datum.\n"
+     "\n"
+     "  --above LEVEL   enough water: the tide at or above LEVEL (to cross a sill)\n"
+     "  --below LEVEL   little water: the tide under LEVEL (to walk a causeway)\n"
+     "  --draught D     a boat's draught; with --depth, the windows it floats in\n"
+     "  --depth C       the charted depth, negative for a drying height (a drying\n"
+     "                  height of 1.5 m is --depth -1.5)\n"
+     "  --margin M      the water wanted under the keel, 0 by default; the level is\n"
+     "                  D + M - C, and the windows are above it (--draught 1.8\n"
+     "                  --depth -1.5 --margin 0.3: water above 3.6 m)\n"
+     "  --json          port_id, level, side and the windows (start, end in Unix\n"
+     "                  seconds, duration in seconds, open_start, open_end)\n"
+     "  --csv           one row per window\n"
+     "  --ics           an iCalendar (RFC 5545) on standard output, one event per\n"
+     "                  window; importing the same days again updates them\n",
+     1, 2,
+     kAbove | kBelow | kDraught | kDepth | kMargin | kDays | kTz | kJson | kCsv | kIcs | kModel},
+    {"now", "now PORT [WHEN] [--tz ZONE] [--json]", "The tide now: height, rising or falling.",
+     "Prints the height now, whether the tide is rising or falling, and the next high\n"
+     "and low waters with the time until each. WHEN is as for 'height' ('now' by\n"
+     "default).\n",
+     1, 2, kTz | kJson | kModel},
 }};
 
 const CommandInfo* find_command(std::string_view name) {
@@ -100,6 +154,67 @@ std::optional<int> parse_days(std::string_view text) {
   return value;
 }
 
+// The largest height accepted, in metres either side of chart datum: far
+// beyond any tide, small enough that sums of heights stay exact to the
+// millimetre.
+constexpr double kMaxHeight = 1000.0;
+
+// A height in metres, read the same whatever the locale: a decimal point,
+// no NaN or infinity.
+std::optional<double> parse_height(std::string_view text) {
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value) ||
+      std::fabs(value) > kMaxHeight)
+    return std::nullopt;
+  return value;
+}
+
+std::string format_option(Format format) {
+  return format == Format::Json ? "--json" : format == Format::Csv ? "--csv" : "--ics";
+}
+
+// The heights given, by option.
+struct Heights {
+  std::array<std::optional<double>, HEIGHT_OPTIONS.size()> values;
+
+  std::optional<double>& operator[](unsigned flag) {
+    return values[static_cast<std::size_t>(std::ranges::find(HEIGHT_OPTIONS, flag) -
+                                           HEIGHT_OPTIONS.begin())];
+  }
+};
+
+// The level and side the height options name, or the reason they do not fit
+// together.
+std::expected<std::pair<std::optional<double>, windows::Side>, std::string> resolve_level(
+    std::string_view command, Heights& h) {
+  if (h[kAbove] && h[kBelow]) return std::unexpected("choose one of --above and --below");
+  if (h[kDraught] && (h[kAbove] || h[kBelow])) {
+    return std::unexpected(std::string("--draught gives the level itself: drop ") +
+                           (h[kAbove] ? "--above" : "--below"));
+  }
+  if (h[kDraught] && !h[kDepth])
+    return std::unexpected("--draught needs --depth, the charted depth");
+  if (!h[kDraught] && (h[kDepth] || h[kMargin])) {
+    return std::unexpected(std::string(h[kDepth] ? "--depth" : "--margin") +
+                           " goes with --draught");
+  }
+  if (h[kDraught] && (*h[kDraught] < 0 || h[kMargin].value_or(0) < 0)) {
+    return std::unexpected(std::string(*h[kDraught] < 0 ? "--draught" : "--margin") +
+                           " cannot be negative");
+  }
+  if (h[kDraught]) {
+    return std::pair{*h[kDraught] + h[kMargin].value_or(0.0) - *h[kDepth], windows::Side::Above};
+  }
+  if (h[kBelow]) return std::pair{h[kBelow], windows::Side::Below};
+  if (h[kAbove]) return std::pair{h[kAbove], windows::Side::Above};
+  if (command == "windows") {
+    return std::unexpected(
+        "windows needs a level: --above LEVEL, --below LEVEL, or --draught D --depth C");
+  }
+  return std::pair{h[kLevel], windows::Side::Above};
+}
+
 // Maps an option's spelling to its flag; 0 when unknown.
 unsigned option_flag(std::string_view name) {
   if (name == "--json") return kJson;
@@ -108,6 +223,13 @@ unsigned option_flag(std::string_view name) {
   if (name == "--tz") return kTz;
   if (name == "-o" || name == "--output") return kOut;
   if (name == "--model") return kModel;
+  if (name == "--ics") return kIcs;
+  if (name == "--above") return kAbove;
+  if (name == "--below") return kBelow;
+  if (name == "--draught") return kDraught;
+  if (name == "--depth") return kDepth;
+  if (name == "--margin") return kMargin;
+  if (name == "--level") return kLevel;
   return 0;
 }
 
@@ -146,6 +268,7 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
   Invocation invocation;
   invocation.command = std::string(info->name);
   bool only_arguments = false;
+  Heights heights;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (only_arguments || !looks_like_option(arg)) {
@@ -165,12 +288,14 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
       return usage_error(*info, "option '" + std::string(name) + "' does not apply to '" +
                                     std::string(info->name) + "'");
     }
-    if (flag == kJson || flag == kCsv) {
+    if (flag == kJson || flag == kCsv || flag == kIcs) {
       if (equals != std::string_view::npos)
         return usage_error(*info, "option '" + std::string(name) + "' takes no value");
-      const Format format = flag == kJson ? Format::Json : Format::Csv;
-      if (invocation.format != Format::Table && invocation.format != format)
-        return usage_error(*info, "choose one of --json and --csv");
+      const Format format = flag == kJson ? Format::Json : flag == kCsv ? Format::Csv : Format::Ics;
+      if (invocation.format != Format::Table && invocation.format != format) {
+        return usage_error(*info, "choose one of " + format_option(invocation.format) + " and " +
+                                      std::string(name));
+      }
       invocation.format = format;
       continue;
     }
@@ -182,7 +307,13 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
     } else {
       return usage_error(*info, "option '" + std::string(name) + "' needs a value");
     }
-    if (flag == kDays) {
+    if (std::ranges::find(HEIGHT_OPTIONS, flag) != HEIGHT_OPTIONS.end()) {
+      heights[flag] = parse_height(value);
+      if (!heights[flag]) {
+        return usage_error(*info, std::string(name) + " expects a height in metres, not '" +
+                                      std::string(value) + "'");
+      }
+    } else if (flag == kDays) {
       invocation.days = parse_days(value);
       if (!invocation.days) {
         return usage_error(*info, "--days expects a whole number from 1 to " +
@@ -207,6 +338,9 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
   }
   if (invocation.args.size() > info->max_args)
     return usage_error(*info, "unexpected argument '" + invocation.args[info->max_args] + "'");
+  const auto level = resolve_level(info->name, heights);
+  if (!level) return usage_error(*info, level.error());
+  std::tie(invocation.level, invocation.side) = *level;
   return invocation;
 }
 

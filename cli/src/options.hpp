@@ -7,9 +7,12 @@
 #include <variant>
 #include <vector>
 
+#include "nerith/windows.hpp"
+
 namespace nerith::cli {
 
-enum class Format { Table, Json, Csv };
+// Table is the default; Ics (an iCalendar) is offered by predict and windows.
+enum class Format { Table, Json, Csv, Ics };
 
 // Which tide model answers: the library's built-in one (the default) or the
 // full model (106 gauges, 50 constituents, official coefficients).
@@ -17,13 +20,18 @@ enum class Model { Builtin, Full };
 
 // A parsed command line, ready to run.
 struct Invocation {
-  std::string command;            // "list", "search", "show", "height", "predict", "chart"
+  std::string command;  // "list", "search", "show", "height", "predict", "chart", "windows", "now"
   std::vector<std::string> args;  // positional arguments, in order
   Format format = Format::Table;
   std::optional<int> days;         // --days N
   std::optional<std::string> tz;   // --tz ZONE ("local": the station's own zone)
   Model model = Model::Builtin;    // --model builtin|full
   std::optional<std::string> out;  // -o FILE
+  // The water level of windows (--above, --below, or the sailor's --draught
+  // D --depth C [--margin M] as D + M - C) and of chart --level; metres
+  // above chart datum.
+  std::optional<double> level;
+  windows::Side side = windows::Side::Above;  // --below: the water under the level
 };
 
 // What to print instead of running: help or the version (status 0, standard

@@ -82,6 +82,36 @@ TEST(RenderSvg, DrawsEveryDayWithEscapedTexts) {
   EXPECT_EQ(std::count(curve.begin(), curve.end(), 'L'), 144 + 2);  // + the two closing edges
 }
 
+std::size_t count(const std::string& text, std::string_view what) {
+  std::size_t n = 0;
+  for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) ++n;
+  return n;
+}
+
+TEST(RenderSvg, DrawsTheLevelAndShadesTheWindowsOfEachDay) {
+  Chart chart = make_chart(station(), views(Zone{}, kDay, 2), Zone{});
+  const std::string plain = render_svg(chart);
+  // A window across midnight shades both days; one outside them shades none.
+  const std::int64_t midnight = (kDay + 1) * 86400;
+  chart.windows = {{midnight - 3600, midnight + 7200, false, false},
+                   {midnight + 40000, midnight + 43000, false, false},
+                   {midnight + 5 * 86400, midnight + 6 * 86400, false, false}};
+  EXPECT_EQ(render_svg(chart), plain);  // no level: drawn as before
+  chart.level = 9.5;                    // above every water: the scale grows to show it
+  const std::string svg = render_svg(chart);
+  EXPECT_EQ(count(svg, "fill=\"#b3e5fc\""), 3u);
+  EXPECT_EQ(count(svg, "stroke-dasharray"), 2u);
+  EXPECT_EQ(count(svg, ">9.50 m</text>"), 2u);
+  EXPECT_EQ(count(plain, "stroke-dasharray"), 0u);
+  // The shading lies behind the curve, and the first day's ends at its end.
+  EXPECT_LT(svg.find("#b3e5fc"), svg.find("stroke=\"#0d47a1\" stroke-width=\"3\""));
+  EXPECT_NE(svg.find("<rect x=\"735.2\" y=\"158.0\" width=\"28.8\""), std::string::npos)
+      << svg.substr(0, 3000);
+  const std::size_t line = svg.find("stroke-dasharray");
+  const std::size_t y = svg.rfind("y1=\"", line);
+  EXPECT_GT(std::stod(svg.substr(y + 4)), 158.0 + 105 - 1);  // at or below the room for HW labels
+}
+
 TEST(RenderSvg, SurvivesEmptyAndNonFiniteDays) {
   Chart chart{"Empty", "", {ChartDay{"", 0, 86400, {{0, NAN}, {600, INFINITY}}, {}, {}}}};
   const std::string svg = render_svg(chart);

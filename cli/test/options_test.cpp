@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -92,8 +94,96 @@ TEST(ParseCommandLine, UsageErrorsShowTheCommandsUsageLine) {
   const auto message = std::get<Message>(parse({"predict", "FR-BREST", "--bogus"}));
   EXPECT_EQ(message.text,
             "nerith: unknown option '--bogus'\n"
-            "usage: nerith predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv]\n"
+            "usage: nerith predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv | --ics]\n"
             "Run 'nerith predict --help' for more.\n");
+}
+
+// A level as the command line gives it, or the usage error it is.
+struct LevelCase {
+  std::vector<std::string_view> args;
+  std::optional<double> level;  // nothing: a usage error containing `error`
+  windows::Side side = windows::Side::Above;
+  Format format = Format::Table;
+  std::string_view error = "";
+};
+
+TEST(ParseCommandLine, ReadsWaterLevelsAndRejectsThoseThatDoNotFit) {
+  using enum windows::Side;
+  const std::vector<LevelCase> cases{
+      {{"windows", "P", "--above", "2.5"}, 2.5},
+      {{"windows", "P", "--below=-0.75", "--ics"}, -0.75, Below, Format::Ics},
+      {{"windows", "P", "--draught", "1.8", "--depth", "-1.5"}, 3.3},  // a drying height
+      {{"windows", "P", "--draught=1.8", "--depth=2", "--margin", "0.5", "--csv"},
+       0.3,
+       Above,
+       Format::Csv},
+      {{"chart", "P", "--level", "4"}, 4.0},
+      {{"chart", "P"}, std::nullopt, Above, Format::Table, ""},
+      {{"predict", "P", "--ics"}, std::nullopt, Above, Format::Ics, ""},
+      {{"windows", "P", "--above", "x"},
+       {},
+       Above,
+       {},
+       "--above expects a height in metres, not 'x'"},
+      {{"windows", "P", "--below", "nan"}, {}, Above, {}, "not 'nan'"},
+      {{"windows", "P", "--above", "inf"}, {}, Above, {}, "not 'inf'"},
+      {{"windows", "P", "--above", "1e400"}, {}, Above, {}, "not '1e400'"},
+      {{"windows", "P", "--above", "2,5"}, {}, Above, {}, "not '2,5'"},
+      {{"windows", "P", "--above", "+2"}, {}, Above, {}, "not '+2'"},
+      {{"windows", "P", "--above", ""}, {}, Above, {}, "not ''"},
+      {{"windows", "P", "--draught", "1", "--depth", "2m"}, {}, Above, {}, "--depth expects"},
+      {{"chart", "P", "--level", "1.2.3"}, {}, Above, {}, "--level expects"},
+      {{"windows", "P", "--above", "1", "--below", "2"},
+       {},
+       Above,
+       {},
+       "one of --above and --below"},
+      {{"windows", "P", "--below", "1", "--draught", "2", "--depth", "1"},
+       {},
+       Above,
+       {},
+       "--draught gives the level itself: drop --below"},
+      {{"windows", "P", "--draught", "1.8"}, {}, Above, {}, "--draught needs --depth"},
+      {{"windows", "P", "--depth", "2"}, {}, Above, {}, "--depth goes with --draught"},
+      {{"windows", "P", "--above", "1", "--margin", "1"}, {}, Above, {}, "--margin goes with"},
+      {{"windows", "P", "--draught", "-1", "--depth", "0"}, {}, Above, {}, "cannot be negative"},
+      {{"windows", "P"}, {}, Above, {}, "windows needs a level"},
+      {{"windows", "P", "--days", "2"}, {}, Above, {}, "windows needs a level"},
+      {{"windows", "P", "--above", "1", "--json", "--ics"},
+       {},
+       Above,
+       {},
+       "one of --json and --ics"},
+      {{"predict", "P", "--ics", "--csv"}, {}, Above, {}, "one of --ics and --csv"},
+      {{"predict", "P", "--above", "1"}, {}, Above, {}, "'--above' does not apply to 'predict'"},
+      {{"height", "P", "--ics"}, {}, Above, {}, "'--ics' does not apply"},
+      {{"chart", "P", "--below", "1"}, {}, Above, {}, "does not apply to 'chart'"},
+      {{"now", "P", "--csv"}, {}, Above, {}, "does not apply to 'now'"},
+      {{"now", "P", "1", "2"}, {}, Above, {}, "unexpected argument '2'"},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = parse(c.args);
+    std::string label;
+    for (const auto arg : c.args) label += std::string(arg) + " ";
+    if (!c.level && !c.error.empty()) {
+      const auto* message = std::get_if<Message>(&parsed);
+      ASSERT_NE(message, nullptr) << c.error;
+      EXPECT_EQ(message->status, 2);
+      EXPECT_NE(message->text.find(c.error), std::string::npos) << message->text;
+      continue;
+    }
+    const auto* invocation = std::get_if<Invocation>(&parsed);
+    ASSERT_NE(invocation, nullptr) << std::get<Message>(parsed).text;
+    EXPECT_EQ(invocation->level.has_value(), c.level.has_value()) << label;
+    if (c.level) {
+      EXPECT_NEAR(*invocation->level, *c.level, 1e-12) << label;
+    }
+    EXPECT_EQ(invocation->side, c.side) << label;
+    EXPECT_EQ(invocation->format, c.format) << label;
+  }
+  const auto now = std::get<Invocation>(parse({"now", "P", "2024-03-10T12:00Z", "--json"}));
+  EXPECT_EQ(now.args.at(1), "2024-03-10T12:00Z");
+  EXPECT_EQ(now.format, Format::Json);
 }
 
 }  // namespace

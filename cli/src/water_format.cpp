@@ -1,0 +1,141 @@
+#include "water_format.hpp"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "format.hpp"
+
+namespace nerith::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+template <typename... Args>
+std::string printf_string(const char* format, Args... args) {
+  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
+}
+
+std::string dump(const Json& json) {
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+const char* side_name(windows::Side side) {
+  return side == windows::Side::Above ? "above" : "below";
+}
+
+// "2024-03-10 04:00", with the zone's abbreviation on any clock but UTC.
+std::string date_time(std::int64_t t, const Zone& zone) {
+  const LocalTime local = zone.local(t);
+  std::string text = date_text(local.day) + " " + clock_text(local);
+  return zone.is_utc() ? text : text + " " + local.abbreviation;
+}
+
+std::string pad(std::string text, std::size_t width) {
+  if (text.size() < width) text.resize(width, ' ');
+  return text;
+}
+
+Json water_record(const harmonic::extremes::Extreme& e, std::int64_t from, const Zone& zone) {
+  Json json{{"time", e.time},
+            {"height", e.height},
+            {"coefficient", e.coefficient ? Json(*e.coefficient) : Json(nullptr)},
+            {"in_seconds", e.time - from},
+            {"in", duration_text(e.time - from)}};
+  if (!zone.is_utc()) json["local_time"] = iso_text(e.time, zone);
+  return json;
+}
+
+}  // namespace
+
+std::string duration_text(std::int64_t seconds) {
+  const std::int64_t minutes = (seconds + 30) / 60;
+  return printf_string("%lldh %02lldm", static_cast<long long>(minutes / 60),
+                       static_cast<long long>(minutes % 60));
+}
+
+std::string windows_table(const ports::Port& port, double level, windows::Side side,
+                          std::span<const windows::WaterWindow> windows, const Zone& zone) {
+  std::string text = port.name + " (" + port.id + "), water " + side_name(side) +
+                     printf_string(" %.2f m", level) + ", times in " + zone.name() + "\n\n";
+  if (windows.empty()) return text + "no window in these days\n";
+  const std::size_t width = date_time(windows.front().start, zone).size() + 2;
+  text += pad("start", width) + pad("end", width) + "duration\n";
+  for (const auto& w : windows) {
+    // A cut window lasts longer than the range shows.
+    const bool cut = w.open_start || w.open_end;
+    text += pad(date_time(w.start, zone), width) + pad(date_time(w.end, zone), width) +
+            (cut ? "at least " : "") + duration_text(w.duration());
+    if (w.open_start) text += " (open before)";
+    if (w.open_end) text += " (open after)";
+    text += "\n";
+  }
+  return text;
+}
+
+std::string windows_json(std::string_view port_id, double level, windows::Side side,
+                         std::span<const windows::WaterWindow> windows, const Zone& zone) {
+  Json json{{"port_id", port_id}, {"level", level}, {"side", side_name(side)}};
+  if (!zone.is_utc()) json["time_zone"] = zone.name();
+  Json list = Json::array();
+  for (const auto& w : windows) {
+    Json record{{"start", w.start},
+                {"end", w.end},
+                {"duration", w.duration()},
+                {"open_start", w.open_start},
+                {"open_end", w.open_end}};
+    if (!zone.is_utc()) {
+      record["local_start"] = iso_text(w.start, zone);
+      record["local_end"] = iso_text(w.end, zone);
+    }
+    list.push_back(std::move(record));
+  }
+  json["windows"] = std::move(list);
+  return dump(json);
+}
+
+std::string windows_csv(std::string_view port_id, double level, windows::Side side,
+                        std::span<const windows::WaterWindow> windows, const Zone& zone) {
+  std::string text =
+      "port_id,level,side,start,end,start_datetime,end_datetime,duration,open_start,open_end\n";
+  const std::string prefix = csv_field(port_id) + printf_string(",%.3f,", level) + side_name(side);
+  for (const auto& w : windows) {
+    text += prefix + "," + std::to_string(w.start) + "," + std::to_string(w.end) + "," +
+            iso_text(w.start, zone) + "," + iso_text(w.end, zone) + "," +
+            std::to_string(w.duration()) + (w.open_start ? ",true" : ",false") +
+            (w.open_end ? ",true\n" : ",false\n");
+  }
+  return text;
+}
+
+std::string now_text(const ports::Port& port, const TideNow& now, const Zone& zone) {
+  std::string text = port.name + " (" + port.id + ") at " + date_time(now.time, zone) +
+                     printf_string(": %.2f m, ", now.height) +
+                     (now.rising() ? "rising" : "falling") + "\n";
+  for (const auto& [name, water] : {std::pair{"high", now.next_high}, {"low", now.next_low}}) {
+    if (!water) continue;
+    text += printf_string("  next %-4s water  ", name) + date_time(water->time, zone) +
+            printf_string("  %5.2f m  in ", water->height) + duration_text(water->time - now.time);
+    if (water->coefficient) text += printf_string("  coef %d", int(*water->coefficient));
+    text += "\n";
+  }
+  return text;
+}
+
+std::string now_json(const ports::Port& port, const TideNow& now, const Zone& zone) {
+  Json json{{"port_id", port.id},
+            {"name", port.name},
+            {"time", now.time},
+            {"height", now.height},
+            {"trend", now.rising() ? "rising" : "falling"}};
+  if (!zone.is_utc()) {
+    json["time_zone"] = zone.name();
+    json["local_time"] = iso_text(now.time, zone);
+  }
+  json["next_high"] = now.next_high ? water_record(*now.next_high, now.time, zone) : Json(nullptr);
+  json["next_low"] = now.next_low ? water_record(*now.next_low, now.time, zone) : Json(nullptr);
+  return dump(json);
+}
+
+}  // namespace nerith::cli
