@@ -13,11 +13,13 @@
 
 #include "chart.hpp"
 #include "format.hpp"
+#include "ics.hpp"
 #include "local_days.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
 #include "nerith/model.hpp"
 #include "timezone.hpp"
+#include "water_format.hpp"
 
 namespace nerith::cli {
 namespace {
@@ -179,6 +181,7 @@ Result list(const Invocation& invocation, const std::vector<ports::Port>& ports)
       return ports_json(ports);
     case Format::Csv:
       return ports_csv(ports);
+    case Format::Ics:  // list and search do not take --ics
     case Format::Table:
       break;
   }
@@ -194,27 +197,35 @@ Result show(const Invocation& invocation) {
                                            : details_text(*station, attribution);
 }
 
+// The WHEN argument of height and now: the current instant by default.
+std::expected<std::int64_t, Failure> requested_instant(const Invocation& invocation,
+                                                       const Zone& zone) {
+  const std::int64_t now = now_seconds();
+  if (invocation.args.size() < 2) return now;
+  const auto parsed = parse_instant(invocation.args[1], zone, now);
+  if (parsed) return *parsed;
+  return std::unexpected(
+      Failure{2, "invalid time '" + invocation.args[1] +
+                     "': expected 'now', Unix seconds, or YYYY-MM-DDTHH:MM[:SS] optionally "
+                     "followed by Z or an offset such as +01:00 (years 0000 to 9999)"});
+}
+
+// The UTC day number holding t.
+std::int64_t floor_day(std::int64_t t) {
+  return t / 86400 - (t % 86400 < 0 ? 1 : 0);
+}
+
 Result height(const Invocation& invocation) {
   const auto port = find_port(invocation);
   if (!port) return std::unexpected(port.error());
   const auto zone = find_zone(invocation, *port);
   if (!zone) return std::unexpected(zone.error());
-  const std::int64_t now = now_seconds();
-  std::int64_t t = now;
-  if (invocation.args.size() > 1) {
-    const auto parsed = parse_instant(invocation.args[1], *zone, now);
-    if (!parsed) {
-      return std::unexpected(
-          Failure{2, "invalid time '" + invocation.args[1] +
-                         "': expected 'now', Unix seconds, or YYYY-MM-DDTHH:MM[:SS] optionally "
-                         "followed by Z or an offset such as +01:00 (years 0000 to 9999)"});
-    }
-    t = *parsed;
-  }
-  const auto h = model_of(invocation.model).height_at(invocation.args[0], t);
+  const auto t = requested_instant(invocation, *zone);
+  if (!t) return std::unexpected(t.error());
+  const auto h = model_of(invocation.model).height_at(invocation.args[0], *t);
   if (!h) return std::unexpected(from_api(invocation, h.error()));
-  return invocation.format == Format::Json ? height_json(invocation.args[0], t, *h, *zone)
-                                           : height_text(port->port, t, *h, *zone);
+  return invocation.format == Format::Json ? height_json(invocation.args[0], *t, *h, *zone)
+                                           : height_text(port->port, *t, *h, *zone);
 }
 
 // What predict and chart both show: the station, the zone and its local days.
@@ -242,10 +253,86 @@ Result predict(const Invocation& invocation) {
       return prediction_json(invocation.args[0], p->days, p->zone, invocation.days.has_value());
     case Format::Csv:
       return prediction_csv(invocation.args[0], p->days, p->zone);
+    case Format::Ics:
+      return ics::calendar(ics::water_events(p->port, model_of(invocation.model).datum(), p->days),
+                           now_seconds());
     case Format::Table:
       break;
   }
   return prediction_table(p->port, p->days, p->zone);
+}
+
+// The windows of the model's UTC days that cover the local days, cut to the
+// local days' span: a window that runs past either end is cut there and says so.
+std::expected<std::vector<windows::WaterWindow>, Failure> local_windows(
+    const Invocation& invocation, std::span<const DayView> days) {
+  const std::int64_t start = days.front().start;
+  const std::int64_t end = days.back().end;
+  const auto found =
+      model_of(invocation.model)
+          .water_windows(invocation.args[0], date_text(floor_day(start)),
+                         date_text(floor_day(end - 1)), *invocation.level, invocation.side);
+  if (!found) return std::unexpected(from_api(invocation, found.error()));
+  std::vector<windows::WaterWindow> cut;
+  for (windows::WaterWindow w : *found) {
+    if (w.end <= start || w.start >= end) continue;
+    if (w.start <= start) w = {start, w.end, true, w.open_end};
+    if (w.end >= end) w = {w.start, end, w.open_start, true};
+    cut.push_back(w);
+  }
+  return cut;
+}
+
+Result water_windows(const Invocation& invocation) {
+  const auto p = prediction(invocation);
+  if (!p) return std::unexpected(p.error());
+  const auto found = local_windows(invocation, p->days);
+  if (!found) return std::unexpected(found.error());
+  const double level = *invocation.level;
+  switch (invocation.format) {
+    case Format::Json:
+      return windows_json(invocation.args[0], level, invocation.side, *found, p->zone);
+    case Format::Csv:
+      return windows_csv(invocation.args[0], level, invocation.side, *found, p->zone);
+    case Format::Ics:
+      return ics::calendar(ics::window_events(p->port, level, invocation.side, *found),
+                           now_seconds());
+    case Format::Table:
+      break;
+  }
+  return windows_table(p->port, level, invocation.side, *found, p->zone);
+}
+
+// The height at an instant, and the high and low waters after it, from the
+// UTC day that holds it and the next (a high and a low water fall in any
+// 25 hours).
+Result tide_now(const Invocation& invocation) {
+  const auto port = find_port(invocation);
+  if (!port) return std::unexpected(port.error());
+  const auto zone = find_zone(invocation, *port);
+  if (!zone) return std::unexpected(zone.error());
+  const auto t = requested_instant(invocation, *zone);
+  if (!t) return std::unexpected(t.error());
+  const model::Model& model = model_of(invocation.model);
+  const auto h = model.height_at(invocation.args[0], *t);
+  if (!h) return std::unexpected(from_api(invocation, h.error()));
+  TideNow now{*t, *h, std::nullopt, std::nullopt};
+  const std::int64_t day = floor_day(*t);
+  if (day + 1 <= *parse_date("9999-12-31")) {
+    DayList days;
+    const auto done =
+        model.predict_range(invocation.args[0], date_text(day), date_text(day + 1), days);
+    if (!done) return std::unexpected(from_api(invocation, done.error()));
+    for (const auto& prediction : std::move(days).take()) {
+      for (const auto& e : prediction.extremes) {
+        if (e.time <= *t) continue;
+        auto& next = e.is_high ? now.next_high : now.next_low;
+        if (!next) next = e;
+      }
+    }
+  }
+  return invocation.format == Format::Json ? now_json(port->port, now, *zone)
+                                           : now_text(port->port, now, *zone);
 }
 
 // PORT_DATE.svg, keeping only characters that are safe in any file name.
@@ -259,7 +346,14 @@ std::string default_chart_name(const ports::Port& port, const DayView& first) {
 Result chart(const Invocation& invocation) {
   const auto p = prediction(invocation);
   if (!p) return std::unexpected(p.error());
-  const std::string svg = render_svg(make_chart(p->port, p->days, p->zone));
+  Chart drawing = make_chart(p->port, p->days, p->zone);
+  if (invocation.level) {
+    const auto found = local_windows(invocation, p->days);
+    if (!found) return std::unexpected(found.error());
+    drawing.level = invocation.level;
+    drawing.windows = std::move(*found);
+  }
+  const std::string svg = render_svg(drawing);
   const std::string path = invocation.out.value_or(default_chart_name(p->port, p->days.front()));
   if (path == "-") return svg;
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -280,6 +374,8 @@ Result dispatch(const Invocation& invocation) {
   if (command == "height") return height(invocation);
   if (command == "predict") return predict(invocation);
   if (command == "chart") return chart(invocation);
+  if (command == "windows") return water_windows(invocation);
+  if (command == "now") return tide_now(invocation);
   return std::unexpected(Failure{2, "unknown command '" + command + "'"});
 }
 

@@ -25,7 +25,8 @@ std::string uid(std::string_view port_id, std::string_view kind, std::int64_t st
 
 }  // namespace
 
-std::vector<Event> water_events(const ports::Port& port, std::span<const DayView> days) {
+std::vector<Event> water_events(const ports::Port& port, std::string_view datum,
+                                std::span<const DayView> days) {
   std::vector<Event> events;
   for (const auto& day : days) {
     for (const auto& e : day.extremes) {
@@ -34,7 +35,7 @@ std::vector<Event> water_events(const ports::Port& port, std::span<const DayView
       events.push_back({uid(port.id, e.is_high ? "high" : "low", e.time), e.time,
                         e.time + kWaterEventSeconds, std::move(summary),
                         port.name + " (" + port.id + "), " + iso_text(e.time, Zone{}) +
-                            ", heights above chart datum"});
+                            ", heights in metres above " + std::string(datum)});
     }
   }
   return events;

@@ -23,8 +23,10 @@ struct Event {
   std::string description;
 };
 
-// Each high and low water as a short event (it starts at the water's time).
-std::vector<Event> water_events(const ports::Port& port, std::span<const DayView> days);
+// Each high and low water as a short event (it starts at the water's time),
+// its heights said to be above `datum` (the model's).
+std::vector<Event> water_events(const ports::Port& port, std::string_view datum,
+                                std::span<const DayView> days);
 
 // Each window as an event from its start to its end.
 std::vector<Event> window_events(const ports::Port& port, double level, windows::Side side,

@@ -307,6 +307,61 @@ class FullModel(unittest.TestCase):
         self.assertTrue(all(row[3].endswith("+01:00") for row in brest[1:]))
 
 
+
+class Water(unittest.TestCase):
+    def test_windows_in_both_models(self):
+        for model in ("builtin", "full"):
+            found = json.loads(out("windows", "FR-BREST", "2024-03-10", "--days", "2",
+                                   "--above", "6", "--model", model, "--json"))
+            windows = found["windows"]
+            self.assertEqual(len(windows), 4, model)
+            for w in windows:
+                self.assertLess(w["start"], w["end"])
+                self.assertEqual(w["duration"], w["end"] - w["start"])
+            below = json.loads(out("windows", "FR-BREST", "2024-03-10", "--below", "6",
+                                   "--model", model, "--json"))["windows"]
+            # Below starts where above ends: the range opens below 6 m... or above.
+            self.assertTrue(below[0]["open_start"] or windows[0]["open_start"])
+        sailor = out("windows", "FR-BREST", "2024-03-10", "--draught", "1.8", "--depth", "-4",
+                     "--margin", "0.2", "--csv")
+        self.assertIn("FR-BREST,6.000,above", sailor)
+
+    def test_bad_levels_are_usage_errors(self):
+        for args in (["--above", "x"], ["--above", "nan"], ["--above", "1", "--below", "2"],
+                     ["--draught", "1.5"], []):
+            status, _, stderr = run("windows", "FR-BREST", "2024-03-10", *args)
+            self.assertEqual(status, 2, args)
+            self.assertIn("nerith:", stderr)
+
+    def test_now_gives_the_next_waters(self):
+        now = json.loads(out("now", "FR-BREST", "2024-03-10T12:00Z", "--json"))
+        self.assertEqual(now["trend"], "rising")
+        self.assertEqual(now["next_high"]["time"], BREST_TIMES[2])
+        self.assertEqual(now["next_low"]["time"], BREST_TIMES[3])
+        papeete = out("now", "FR-PAPEETE", "2024-03-10T05:00Z", "--model", "full", "--tz", "local")
+        self.assertIn("next high water", papeete)
+        self.assertIn("-10", papeete)  # on Tahiti's clock
+
+    def test_calendars_read_by_a_real_parser(self):
+        with tempfile.TemporaryDirectory() as directory:
+            paths = []
+            for name, args in (("waters", ["predict", "FR-BREST", "2024-03-10", "--days", "3"]),
+                               ("windows", ["windows", "FR-SAINT-MALO", "2024-03-10",
+                                            "--above", "9", "--days", "3", "--model", "full"])):
+                path = os.path.join(directory, name + ".ics")
+                with open(path, "w", newline="") as f:
+                    f.write(out(*args, "--ics"))
+                paths.append(path)
+            checker = os.path.join(os.path.dirname(os.path.abspath(__file__)), "ics_check.py")
+            result = subprocess.run([sys.executable, checker, *paths], capture_output=True,
+                                    text=True, timeout=600)
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+            # The same days twice give the same events (an import updates them).
+            again = out("predict", "FR-BREST", "2024-03-10", "--days", "3", "--ics")
+            uids = lambda text: [l for l in text.splitlines() if l.startswith("UID:")]
+            with open(paths[0], newline="") as f:
+                self.assertEqual(uids(f.read()), uids(again))
+
 if __name__ == "__main__":
     if len(sys.argv) < 3:
         sys.exit(__doc__)

@@ -59,7 +59,7 @@ TEST(Ics, WritesOneStableEventPerWaterAndWindow) {
   const auto views = cut_local_days(std::span(&day, 1), 19792, Zone{}, 19792, 1);
   const std::vector<windows::WaterWindow> windows{{1710043200, 1710061920, true, false}};
 
-  std::vector<Event> events = water_events(port, views);
+  std::vector<Event> events = water_events(port, "chart datum", views);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].uid, "FR-TEST-high-20240310T035354Z@nerith");
   EXPECT_EQ(events[0].summary, "High water 3.52 m, coefficient 95");

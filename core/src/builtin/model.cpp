@@ -9,7 +9,7 @@ namespace {
 class BuiltinModel final : public model::Model {
  public:
   std::string_view name() const override { return "builtin"; }
-  std::string_view datum() const override { return "the station's levels (mean water level)"; }
+  std::string_view datum() const override { return "the built-in table's datum"; }
   std::string_view attribution() const override { return {}; }
 
   std::vector<ports::Port> list_ports() const override { return ports::search::list_ports(); }
