@@ -91,16 +91,16 @@ BENCHMARK_CAPTURE(BM_FullPredictRange, days_365, "2024-12-30")->Unit(benchmark::
 // scans without grading, and a few bisections per crossing.
 void BM_WaterWindowsYear(benchmark::State& state) {
   for (auto _ : state) {
-    benchmark::DoNotOptimize(api::water_windows("FR-BREST", "2024-01-01", "2024-12-30", 7.0,
-                                                windows::Side::Above));
+    benchmark::DoNotOptimize(
+        api::water_windows("FR-BREST", "2024-01-01", "2024-12-30", 7.0, windows::Side::Above));
   }
 }
 BENCHMARK(BM_WaterWindowsYear)->Unit(benchmark::kMillisecond);
 
 void BM_FullWaterWindowsYear(benchmark::State& state) {
   for (auto _ : state) {
-    benchmark::DoNotOptimize(full::water_windows("FR-BREST", "2024-01-01", "2024-12-30", 7.0,
-                                                 windows::Side::Above));
+    benchmark::DoNotOptimize(
+        full::water_windows("FR-BREST", "2024-01-01", "2024-12-30", 7.0, windows::Side::Above));
   }
 }
 BENCHMARK(BM_FullWaterWindowsYear)->Unit(benchmark::kMillisecond);
