@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <expected>
+#include <nlohmann/json.hpp>
 #include <tuple>
 
 namespace nerith::cli {
@@ -159,14 +160,18 @@ std::optional<int> parse_days(std::string_view text) {
 // millimetre.
 constexpr double kMaxHeight = 1000.0;
 
-// A height in metres, read the same whatever the locale: a decimal point,
-// no NaN or infinity.
+// A height in metres, written as a JSON number: a decimal point whatever the
+// locale, no NaN or infinity. The JSON reader parses it, as libc++ has no
+// floating-point from_chars.
 std::optional<double> parse_height(std::string_view text) {
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value) ||
-      std::fabs(value) > kMaxHeight)
-    return std::nullopt;
+  const bool number_chars = !text.empty() && std::ranges::all_of(text, [](char c) {
+    return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+';
+  });
+  if (!number_chars) return std::nullopt;
+  const auto json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
+  if (!json.is_number()) return std::nullopt;
+  const double value = json.get<double>();
+  if (!std::isfinite(value) || std::fabs(value) > kMaxHeight) return std::nullopt;
   return value;
 }
 
