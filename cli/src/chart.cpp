@@ -4,7 +4,8 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
+
+#include "text.hpp"
 
 namespace nerith::cli {
 namespace {
@@ -23,13 +24,6 @@ constexpr double kAxisHeight = 36;
 constexpr double kGap = 22;
 
 constexpr const char* kFont = "DejaVu Sans, Liberation Sans, Arial, sans-serif";
-
-template <typename... Args>
-std::string printf_string(const char* format, Args... args) {
-  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
 
 std::chrono::year_month_day civil(std::int64_t day) {
   return std::chrono::year_month_day{std::chrono::sys_days{std::chrono::days{day}}};

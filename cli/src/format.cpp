@@ -4,36 +4,20 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <nlohmann/json.hpp>
+
+#include "text.hpp"
 
 namespace nerith::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-template <typename... Args>
-std::string printf_string(const char* format, Args... args) {
-  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
-
-// Invalid UTF-8 in a caller's text becomes U+FFFD rather than an exception.
-std::string dump(const Json& json) {
-  return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
-}
-
 std::string weekday_name(std::int64_t day) {
   static constexpr std::array<const char*, 7> NAMES{"Sun", "Mon", "Tue", "Wed",
                                                     "Thu", "Fri", "Sat"};
   const std::chrono::weekday weekday{std::chrono::sys_days{std::chrono::days{day}}};
   return NAMES[weekday.c_encoding()];
-}
-
-std::string pad(std::string text, std::size_t width) {
-  if (text.size() < width) text.resize(width, ' ');
-  return text;
 }
 
 std::string position_text(double latitude, double longitude) {
@@ -63,13 +47,13 @@ Json port_record(const ports::Port& port) {
           {"constituents", std::move(constituents)}};
 }
 
-// A value as dump() writes it, without the line break.
+// A value as json_document() writes it, without the line break.
 std::string compact(const Json& value) {
   return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 // The day's record, written straight into `out` with the same bytes as
-// dump() of its document (keys in this order, numbers and strings as
+// json_document() of its document (keys in this order, numbers and strings as
 // nlohmann writes them) but without building the document: a year holds
 // 53,000 heights.
 void append_day(std::string& out, std::string_view port_id, const DayView& view, const Zone& zone) {
@@ -99,6 +83,10 @@ void append_day(std::string& out, std::string_view port_id, const DayView& view,
 }
 
 }  // namespace
+
+std::string json_document(const Json& json) {
+  return compact(json) + "\n";
+}
 
 std::string sparkline(std::span<const harmonic::engine::HeightSample> heights, double low,
                       double high, std::size_t columns) {
@@ -134,7 +122,7 @@ std::string ports_table(std::span<const ports::Port> ports) {
 std::string ports_json(std::span<const ports::Port> ports) {
   Json list = Json::array();
   for (const auto& port : ports) list.push_back(port_record(port));
-  return dump(list);
+  return json_document(list);
 }
 
 std::string ports_csv(std::span<const ports::Port> ports) {
@@ -163,7 +151,7 @@ std::string port_text(const ports::Port& port) {
 }
 
 std::string port_json(const ports::Port& port) {
-  return dump(port_record(port));
+  return json_document(port_record(port));
 }
 
 std::string details_text(const model::StationDetails& details, std::string_view attribution) {
@@ -207,7 +195,7 @@ std::string details_json(const model::StationDetails& details, std::string_view 
   for (const auto& datum : analysis.datums) datums[datum.name] = datum.height;
   json["datums"] = std::move(datums);
   json["attribution"] = attribution;
-  return dump(json);
+  return json_document(json);
 }
 
 std::string height_text(const ports::Port& port, std::int64_t t, double height, const Zone& zone) {
@@ -223,7 +211,7 @@ std::string height_json(std::string_view port_id, std::int64_t t, double height,
     json["time_zone"] = zone.name();
     json["local_time"] = iso_text(t, zone);
   }
-  return dump(json);
+  return json_document(json);
 }
 
 std::string prediction_table(const ports::Port& port, std::span<const DayView> days,

@@ -1,7 +1,6 @@
 #include "ics.hpp"
 
-#include <cstdio>
-
+#include "text.hpp"
 #include "timezone.hpp"
 #include "water_format.hpp"
 
@@ -11,13 +10,6 @@ namespace {
 // Calendars show an instant event as a thin line; ten minutes reads as a mark
 // and does not overlap the next water.
 constexpr std::int64_t kWaterEventSeconds = 600;
-
-template <typename... Args>
-std::string printf_string(const char* format, Args... args) {
-  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
 
 std::string uid(std::string_view port_id, std::string_view kind, std::int64_t start) {
   return std::string(port_id) + "-" + std::string(kind) + "-" + utc_stamp(start) + "@nerith";

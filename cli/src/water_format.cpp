@@ -1,25 +1,14 @@
 #include "water_format.hpp"
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "format.hpp"
+#include "text.hpp"
 
 namespace nerith::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-template <typename... Args>
-std::string printf_string(const char* format, Args... args) {
-  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
-
-std::string dump(const Json& json) {
-  return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
-}
 
 const char* side_name(windows::Side side) {
   return side == windows::Side::Above ? "above" : "below";
@@ -30,11 +19,6 @@ std::string date_time(std::int64_t t, const Zone& zone) {
   const LocalTime local = zone.local(t);
   std::string text = date_text(local.day) + " " + clock_text(local);
   return zone.is_utc() ? text : text + " " + local.abbreviation;
-}
-
-std::string pad(std::string text, std::size_t width) {
-  if (text.size() < width) text.resize(width, ' ');
-  return text;
 }
 
 Json water_record(const harmonic::extremes::Extreme& e, std::int64_t from, const Zone& zone) {
@@ -92,7 +76,7 @@ std::string windows_json(std::string_view port_id, double level, windows::Side s
     list.push_back(std::move(record));
   }
   json["windows"] = std::move(list);
-  return dump(json);
+  return json_document(json);
 }
 
 std::string windows_csv(std::string_view port_id, double level, windows::Side side,
@@ -135,7 +119,7 @@ std::string now_json(const ports::Port& port, const TideNow& now, const Zone& zo
   }
   json["next_high"] = now.next_high ? water_record(*now.next_high, now.time, zone) : Json(nullptr);
   json["next_low"] = now.next_low ? water_record(*now.next_low, now.time, zone) : Json(nullptr);
-  return dump(json);
+  return json_document(json);
 }
 
 }  // namespace nerith::cli
