@@ -18,4 +18,7 @@ forbid() {  # forbid DIR PATTERN: no file under DIR includes a header matching P
 forbid core/src/common 'builtin/|full/|nerith/full/'
 forbid core/src/builtin 'full/|nerith/full/'
 forbid core/src/full 'builtin/'
+forbid bindings/src/common 'nerith_uniffi\.h|nerith_full_uniffi\.h|builtin/|full/|nerith/full/'
+forbid bindings/src/builtin 'nerith_full_uniffi\.h|full/|nerith/full/'
+forbid bindings/src/full 'nerith_uniffi\.h|builtin/'
 exit $status

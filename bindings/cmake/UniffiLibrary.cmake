@@ -65,7 +65,7 @@ function(nerith_uniffi_library crate)
 
   # The crate's own sources and its copy of the common entry points, named
   # for the crate.
-  add_library(${crate}_objects OBJECT ${arg_SOURCES} src/crate_entry_points.cpp)
+  add_library(${crate}_objects OBJECT ${arg_SOURCES} src/common/crate_entry_points.cpp)
   set_target_properties(${crate}_objects PROPERTIES
     POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_compile_definitions(${crate}_objects PRIVATE NERITH_UNIFFI_CRATE=${crate})

@@ -1,7 +1,7 @@
 # Compares what a UniFFI library of nerith exports with the names the
 # generated bindings look up for its crate, derived here from the crate, the
 # namespace and the functions of its interface definition, apart from the
-# library's list of exports (src/exports.txt, src/full/exports.txt):
+# library's list of exports (src/builtin/exports.txt, src/full/exports.txt):
 #   cmake -DNM=nm -DLIBRARY=lib<crate>.so <names> -P this
 #     the shared library's dynamic symbol table;
 #   cmake -DREADELF=readelf -DARCHIVE=lib<crate>.a <names> -P this

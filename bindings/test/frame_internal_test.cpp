@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "builtin/records.hpp"
 #include "client.hpp"
-#include "frame.hpp"
+#include "common/frame.hpp"
+#include "common/wire.hpp"
 #include "nerith/log.hpp"
 #include "nerith_uniffi.h"
-#include "wire.hpp"
 
 namespace nerith::uniffi::testing {
 namespace {
@@ -146,7 +147,7 @@ TEST(Wire, WorkedExamples) {
             (Bytes{0, 0, 0, 2, 0x4D, 0x32, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(lowered(std::vector<harmonic::engine::HeightSample>{}), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(lowered(std::optional<ports::Port>{}), Bytes{0});
-  EXPECT_EQ(lowered(wire::TideError{wire::TideError::Kind::PortNotFound, "X"}),
+  EXPECT_EQ(lowered(builtin::TideError{builtin::TideError::Kind::PortNotFound, "X"}),
             (Bytes{0, 0, 0, 1, 0, 0, 0, 1, 0x58}));
   EXPECT_EQ(lowered(harmonic::engine::HeightSample{-1, 1.0}),
             (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0}));
@@ -156,7 +157,7 @@ TEST(Wire, APortRoundTripsThroughItsBytes) {
   const ports::Port port{"ID", "Nâme", 1.5, -2.25, 3.0, true, {{"M2", 1.0, 2.0}, {"K1", 3.0, 4.0}}};
   const Bytes bytes = lowered(port);
   EXPECT_EQ(bytes.size(), (4 + 2) + (4 + 5) + 24 + 1 + 4 + 2 * (4 + 2 + 16));
-  const auto lifted = wire::lift_port(bytes);
+  const auto lifted = builtin::lift_port(bytes);
   ASSERT_TRUE(lifted.has_value()) << lifted.error();
   EXPECT_EQ(*lifted, port);
 }

@@ -10,17 +10,20 @@
 #include <string_view>
 #include <utility>
 
-#include "answer.hpp"
-#include "frame.hpp"
+#include "builtin/records.hpp"
+#include "common/answer.hpp"
+#include "common/frame.hpp"
+#include "common/wire.hpp"
 #include "nerith/api.hpp"
 #include "nerith/ports/search.hpp"
 #include "nerith_uniffi.h"
-#include "wire.hpp"
 
 namespace nerith::uniffi {
 namespace {
 
-using wire::TideError;
+constexpr std::string_view kCrate = "nerith_uniffi";
+
+using builtin::TideError;
 
 TideError to_tide_error(api::ApiError error) {
   const auto kind = error.kind == api::ApiError::Kind::PortNotFound ? TideError::Kind::PortNotFound
@@ -83,6 +86,7 @@ std::optional<ports::Port> get_port(std::string_view id) {
 
 using nerith::uniffi::ArgBuffer;
 using nerith::uniffi::call;
+using nerith::uniffi::kCrate;
 using nerith::uniffi::log_entry;
 using nerith::uniffi::Outcome;
 
@@ -90,9 +94,9 @@ extern "C" {
 
 void uniffi_nerith_uniffi_fn_func_add_custom_port(RustBuffer port, RustCallStatus* status) {
   ArgBuffer port_arg(port);
-  log_entry("add_custom_port");
+  log_entry(kCrate, "add_custom_port");
   call<void>(status, [&]() -> Outcome<void> {
-    auto lifted = nerith::uniffi::wire::lift_port(port_arg.bytes());
+    auto lifted = nerith::uniffi::builtin::lift_port(port_arg.bytes());
     if (!lifted) return std::unexpected(nerith::uniffi::unreadable("port", lifted.error()));
     auto added = nerith::uniffi::add_custom_port(std::move(*lifted));
     if (!added) return std::unexpected(nerith::uniffi::error_value(added.error()));
@@ -102,7 +106,7 @@ void uniffi_nerith_uniffi_fn_func_add_custom_port(RustBuffer port, RustCallStatu
 
 RustBuffer uniffi_nerith_uniffi_fn_func_get_port(RustBuffer id, RustCallStatus* status) {
   ArgBuffer id_arg(id);
-  log_entry("get_port");
+  log_entry(kCrate, "get_port");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     return nerith::uniffi::wire::lower(nerith::uniffi::get_port(id_arg.text())).release();
   });
@@ -111,7 +115,7 @@ RustBuffer uniffi_nerith_uniffi_fn_func_get_port(RustBuffer id, RustCallStatus* 
 double uniffi_nerith_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t timestamp,
                                               RustCallStatus* status) {
   ArgBuffer id_arg(port_id);
-  log_entry("height_at");
+  log_entry(kCrate, "height_at");
   return call<double>(status, [&]() -> Outcome<double> {
     return nerith::uniffi::plain_answer(nerith::api::height_at(id_arg.text(), timestamp),
                                         nerith::uniffi::to_tide_error);
@@ -119,7 +123,7 @@ double uniffi_nerith_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t t
 }
 
 RustBuffer uniffi_nerith_uniffi_fn_func_list_ports(RustCallStatus* status) {
-  log_entry("list_ports");
+  log_entry(kCrate, "list_ports");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     return nerith::uniffi::wire::lower(nerith::ports::search::list_ports()).release();
   });
@@ -129,7 +133,7 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_day(RustBuffer port_id, RustBuff
                                                     RustCallStatus* status) {
   ArgBuffer id_arg(port_id);
   ArgBuffer date_arg(date);
-  log_entry("predict_day");
+  log_entry(kCrate, "predict_day");
   return call<RustBuffer>(status, [&]() {
     const std::string_view id = id_arg.text();
     return nerith::uniffi::lowered_answer(nerith::api::predict_day(id, date_arg.text()),
@@ -142,7 +146,7 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_range(RustBuffer port_id, RustBu
   ArgBuffer id_arg(port_id);
   ArgBuffer first_arg(start_date);
   ArgBuffer last_arg(end_date);
-  log_entry("predict_range");
+  log_entry(kCrate, "predict_range");
   return call<RustBuffer>(status, [&]() {
     // Arguments are read in signature order, so the first malformed one is reported.
     const std::string_view id = id_arg.text();
@@ -160,7 +164,7 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_range(RustBuffer port_id, RustBu
 
 RustBuffer uniffi_nerith_uniffi_fn_func_search_ports(RustBuffer query, RustCallStatus* status) {
   ArgBuffer query_arg(query);
-  log_entry("search_ports");
+  log_entry(kCrate, "search_ports");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     return nerith::uniffi::wire::lower(nerith::ports::search::search_ports(query_arg.text()))
         .release();

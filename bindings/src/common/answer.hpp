@@ -6,9 +6,9 @@
 #include <expected>
 #include <utility>
 
-#include "frame.hpp"
+#include "common/frame.hpp"
+#include "common/wire.hpp"
 #include "nerith/api.hpp"
-#include "wire.hpp"
 
 namespace nerith::uniffi {
 

@@ -5,7 +5,7 @@
 // expect in every one of these names: ffi_<crate>_rustbuffer_alloc, …
 #include <cstdint>
 
-#include "entry_points.hpp"
+#include "common/entry_points.hpp"
 #include "nerith_uniffi_frame.h"
 
 #ifndef NERITH_UNIFFI_CRATE

@@ -1,4 +1,4 @@
-#include "entry_points.hpp"
+#include "common/entry_points.hpp"
 
 #include <string>
 

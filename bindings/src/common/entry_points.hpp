@@ -7,7 +7,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "frame.hpp"
+#include "common/frame.hpp"
 
 namespace nerith::uniffi {
 

@@ -1,4 +1,4 @@
-#include "frame.hpp"
+#include "common/frame.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +22,6 @@ std::uint8_t* placeholder() noexcept {
 }
 
 constexpr std::string_view kPanicTarget = "uniffi_core::ffi::rustcalls";
-constexpr std::string_view kEntryTarget = "nerith_uniffi";
 
 void log_panic(std::string_view message,
                std::source_location where = std::source_location::current()) noexcept {
@@ -163,10 +162,6 @@ void log_entry(std::string_view crate, std::string_view function,
   } catch (...) {
     // A failing sink must not stop the call.
   }
-}
-
-void log_entry(std::string_view function, std::source_location where) noexcept {
-  log_entry(kEntryTarget, function, where);
 }
 
 }  // namespace nerith::uniffi

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "common/text/unicode.hpp"
-#include "nerith_uniffi.h"
+#include "nerith_uniffi_frame.h"
 
 // Foreign callers pass these by value in registers or memory as plain C
 // structs: any user-declared special member would change how they travel.
@@ -140,9 +140,6 @@ using text::debug_quoted;
 // The entry record of a query function, at debug level: target and module
 // path are the library's crate name.
 void log_entry(std::string_view crate, std::string_view function,
-               std::source_location where = std::source_location::current()) noexcept;
-// The same for libnerith_uniffi.so's functions (crate nerith_uniffi).
-void log_entry(std::string_view function,
                std::source_location where = std::source_location::current()) noexcept;
 
 // Runs `work` (returning Outcome<T>) so that nothing escapes: success returns

@@ -4,26 +4,16 @@
 #pragma once
 
 #include <cstdint>
-#include <expected>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "frame.hpp"
+#include "common/frame.hpp"
 #include "nerith/ports.hpp"
 #include "nerith/ports/day_prediction.hpp"
 
 namespace nerith::uniffi::wire {
-
-// The error enumeration that crosses the boundary; the numbers are those on
-// the wire. Each variant carries its message.
-struct TideError {
-  enum class Kind : std::int32_t { PortNotFound = 1, InvalidDate = 2, PortRejected = 3 };
-  Kind kind;
-  std::string message;
-};
 
 void write_u8(ByteBuffer& out, std::uint8_t value);
 void write_bool(ByteBuffer& out, bool value);
@@ -42,7 +32,6 @@ void write(ByteBuffer& out, const ports::Port& port);
 void write(ByteBuffer& out, const harmonic::extremes::Extreme& extreme);
 void write(ByteBuffer& out, const harmonic::engine::HeightSample& sample);
 void write(ByteBuffer& out, const ports::DayPrediction& prediction);
-void write(ByteBuffer& out, const TideError& error);
 
 template <class T>
 void write(ByteBuffer& out, const std::vector<T>& items) {
@@ -63,8 +52,5 @@ ByteBuffer lower(const T& value) {
   write(out, value);
   return out;
 }
-
-// Reads a Port that fills `bytes` exactly; the error is the reading message.
-std::expected<ports::Port, std::string> lift_port(std::span<const std::uint8_t> bytes);
 
 }  // namespace nerith::uniffi::wire

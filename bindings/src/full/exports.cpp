@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "answer.hpp"
-#include "frame.hpp"
+#include "common/answer.hpp"
+#include "common/frame.hpp"
 #include "full/records.hpp"
 #include "nerith/full/api.hpp"
 #include "nerith_full_uniffi.h"
-#include "wire.hpp"
+#include "common/wire.hpp"
 
 namespace nerith::full_uniffi {
 namespace {

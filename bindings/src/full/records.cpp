@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "wire.hpp"
+#include "common/wire.hpp"
 
 namespace nerith::full_uniffi {
 

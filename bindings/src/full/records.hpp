@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame.hpp"
+#include "common/frame.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
 
