@@ -6,8 +6,9 @@
  * thread; buffers passed as arguments are consumed; returned buffers and a
  * written error_buf belong to the caller, who frees each once with
  * ffi_nerith_full_uniffi_rustbuffer_free. Status code 1: error_buf holds a
- * serialized TideError (1 StationNotFound, 2 InvalidDate); code 2: an
- * unexpected failure, error_buf holds its UTF-8 message. A failing call
+ * serialized TideError (1 PortNotFound, 2 InvalidDate, 3 InvalidLevel); code 2:
+ * an unexpected failure or an argument that cannot be read, error_buf holds
+ * its UTF-8 message. A failing call
  * returns the zero value of its result type.
  *
  * The library also exports the contract's 52 future entry points
@@ -24,29 +25,34 @@
 extern "C" {
 #endif
 
-/* The six query functions. Text arguments are buffers holding bare UTF-8. */
-NERITH_UNIFFI_API RustBuffer
-uniffi_nerith_full_uniffi_fn_func_list_stations(RustCallStatus* status);
-NERITH_UNIFFI_API RustBuffer
-uniffi_nerith_full_uniffi_fn_func_search_stations(RustBuffer query, RustCallStatus* status);
-NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_get_station(RustBuffer id,
-                                                                           RustCallStatus* status);
-NERITH_UNIFFI_API double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer station_id,
+/* The seven query functions, in the .udl's order. Text arguments are
+ * buffers holding bare UTF-8; `side` is a buffer holding a WaterSide, its
+ * big-endian i32 variant number (1 Above, 2 Below). */
+NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_get_port(RustBuffer id,
+                                                                        RustCallStatus* status);
+NERITH_UNIFFI_API double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer port_id,
                                                                      int64_t timestamp,
                                                                      RustCallStatus* status);
-NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer station_id,
+NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_list_ports(RustCallStatus* status);
+NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer port_id,
                                                                            RustBuffer date,
                                                                            RustCallStatus* status);
 NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(
-    RustBuffer station_id, RustBuffer start_date, RustBuffer end_date, RustCallStatus* status);
+    RustBuffer port_id, RustBuffer start_date, RustBuffer end_date, RustCallStatus* status);
+NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_search_ports(RustBuffer query,
+                                                                            RustCallStatus* status);
+NERITH_UNIFFI_API RustBuffer uniffi_nerith_full_uniffi_fn_func_water_windows(
+    RustBuffer port_id, RustBuffer start_date, RustBuffer end_date, double level, RustBuffer side,
+    RustCallStatus* status);
 
-/* Checksums of the interface definition, compared by the generated bindings. */
-NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_list_stations(void);
-NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_search_stations(void);
-NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_get_station(void);
+/* Checksums of the functions' signatures in src/nerith_full.udl. */
+NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_get_port(void);
 NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_height_at(void);
+NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_list_ports(void);
 NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_predict_day(void);
 NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_predict_range(void);
+NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_search_ports(void);
+NERITH_UNIFFI_API uint16_t uniffi_nerith_full_uniffi_checksum_func_water_windows(void);
 
 /* Always 26. */
 NERITH_UNIFFI_API uint32_t ffi_nerith_full_uniffi_uniffi_contract_version(void);

@@ -134,7 +134,7 @@ class Checksums(unittest.TestCase):
         self.assertEqual(list(base), ["height_at", "get"])
         # Each change must move the checksum of the function it touches.
         changes = (("another_crate", "port_id", "port_id", "height_at"),
-                   ("one_crate", "port_id", "station_id", "height_at"),
+                   ("one_crate", "port_id", "gauge_id", "height_at"),
                    ("one_crate", "i64 timestamp", "i32 timestamp", "height_at"),
                    ("one_crate", "[Throws=E] ", "", "height_at"),
                    ("one_crate", "R?", "R", "get"))

@@ -92,8 +92,8 @@ PORT = record(("id", string), ("name", string), ("latitude", f64), ("longitude",
               ("mean_level", f64), ("atlantic_coast", boolean),
               ("constituents", sequence(record(("name", string), ("amplitude", f64),
                                                ("phase", f64)))))
-FULL_STATION = record(("id", string), ("name", string), ("latitude", f64), ("longitude", f64),
-                      ("coast", i32), ("timezone", string), ("mean_level", f64), ("gauge", i32))
+FULL_PORT = record(("id", string), ("name", string), ("latitude", f64), ("longitude", f64),
+                   ("mean_water_level", f64), ("coast", i32), ("timezone", string), ("gauge", i32))
 DAY = record(("port_id", string), ("date", string),
              ("extremes", sequence(record(("time", i64), ("height", height),
                                           ("is_high", boolean), ("coefficient", optional(u8))))),
@@ -102,7 +102,7 @@ KINDS = {"list": lambda station: sequence(station), "search": lambda station: se
          "get": lambda station: optional(station), "height": lambda station: height,
          "day": lambda station: DAY, "range": lambda station: sequence(DAY),
          "add": lambda station: nothing}
-STATIONS = {"builtin": PORT, "full": FULL_STATION}
+STATIONS = {"builtin": PORT, "full": FULL_PORT}
 
 
 def load(path):

@@ -29,8 +29,8 @@ inline constexpr BufferFunctions kFull{
     ffi_nerith_full_uniffi_rustbuffer_reserve};
 
 // The six queries both libraries answer, with the same arguments and result
-// shapes; only the station record (list, search, get) differs between them.
-// The first library's seventh function, add_custom_port, is its own.
+// shapes; only the port record (list, search, get) differs between them.
+// add_custom_port is the first library's own, water_windows the second's.
 struct QueryFunctions {
   const BufferFunctions& buffers;
   RustBuffer (*list)(RustCallStatus*);
@@ -51,12 +51,12 @@ inline constexpr QueryFunctions kNerithQueries{kNerith,
                                                uniffi_nerith_uniffi_fn_func_predict_range,
                                                3};
 inline constexpr QueryFunctions kFullQueries{kFull,
-                                             uniffi_nerith_full_uniffi_fn_func_list_stations,
-                                             uniffi_nerith_full_uniffi_fn_func_search_stations,
-                                             uniffi_nerith_full_uniffi_fn_func_get_station,
+                                             uniffi_nerith_full_uniffi_fn_func_list_ports,
+                                             uniffi_nerith_full_uniffi_fn_func_search_ports,
+                                             uniffi_nerith_full_uniffi_fn_func_get_port,
                                              uniffi_nerith_full_uniffi_fn_func_height_at,
                                              uniffi_nerith_full_uniffi_fn_func_predict_day,
                                              uniffi_nerith_full_uniffi_fn_func_predict_range,
-                                             2};
+                                             3};
 
 }  // namespace nerith::uniffi::testing

@@ -460,17 +460,19 @@ def _uniffi_check_contract_api_version(lib):
         raise InternalError("UniFFI contract version mismatch: try cleaning and rebuilding your project")
 
 def _uniffi_check_api_checksums(lib):
-    if lib.uniffi_nerith_full_uniffi_checksum_func_get_station() != 1379:
+    if lib.uniffi_nerith_full_uniffi_checksum_func_get_port() != 3775:
         raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
-    if lib.uniffi_nerith_full_uniffi_checksum_func_height_at() != 22733:
+    if lib.uniffi_nerith_full_uniffi_checksum_func_height_at() != 7045:
         raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
-    if lib.uniffi_nerith_full_uniffi_checksum_func_list_stations() != 21188:
+    if lib.uniffi_nerith_full_uniffi_checksum_func_list_ports() != 30737:
         raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
-    if lib.uniffi_nerith_full_uniffi_checksum_func_predict_day() != 49838:
+    if lib.uniffi_nerith_full_uniffi_checksum_func_predict_day() != 22960:
         raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
-    if lib.uniffi_nerith_full_uniffi_checksum_func_predict_range() != 1645:
+    if lib.uniffi_nerith_full_uniffi_checksum_func_predict_range() != 3024:
         raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
-    if lib.uniffi_nerith_full_uniffi_checksum_func_search_stations() != 56932:
+    if lib.uniffi_nerith_full_uniffi_checksum_func_search_ports() != 7477:
+        raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
+    if lib.uniffi_nerith_full_uniffi_checksum_func_water_windows() != 18175:
         raise InternalError("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
 
 # A ctypes library to expose the extern-C FFI definitions.
@@ -578,21 +580,21 @@ class _UniffiForeignFutureStructVoid(ctypes.Structure):
     ]
 _UNIFFI_FOREIGN_FUTURE_COMPLETE_VOID = ctypes.CFUNCTYPE(None,ctypes.c_uint64,_UniffiForeignFutureStructVoid,
 )
-_UniffiLib.uniffi_nerith_full_uniffi_fn_func_get_station.argtypes = (
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_get_port.argtypes = (
     _UniffiRustBuffer,
     ctypes.POINTER(_UniffiRustCallStatus),
 )
-_UniffiLib.uniffi_nerith_full_uniffi_fn_func_get_station.restype = _UniffiRustBuffer
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_get_port.restype = _UniffiRustBuffer
 _UniffiLib.uniffi_nerith_full_uniffi_fn_func_height_at.argtypes = (
     _UniffiRustBuffer,
     ctypes.c_int64,
     ctypes.POINTER(_UniffiRustCallStatus),
 )
 _UniffiLib.uniffi_nerith_full_uniffi_fn_func_height_at.restype = ctypes.c_double
-_UniffiLib.uniffi_nerith_full_uniffi_fn_func_list_stations.argtypes = (
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_list_ports.argtypes = (
     ctypes.POINTER(_UniffiRustCallStatus),
 )
-_UniffiLib.uniffi_nerith_full_uniffi_fn_func_list_stations.restype = _UniffiRustBuffer
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_list_ports.restype = _UniffiRustBuffer
 _UniffiLib.uniffi_nerith_full_uniffi_fn_func_predict_day.argtypes = (
     _UniffiRustBuffer,
     _UniffiRustBuffer,
@@ -606,11 +608,20 @@ _UniffiLib.uniffi_nerith_full_uniffi_fn_func_predict_range.argtypes = (
     ctypes.POINTER(_UniffiRustCallStatus),
 )
 _UniffiLib.uniffi_nerith_full_uniffi_fn_func_predict_range.restype = _UniffiRustBuffer
-_UniffiLib.uniffi_nerith_full_uniffi_fn_func_search_stations.argtypes = (
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_search_ports.argtypes = (
     _UniffiRustBuffer,
     ctypes.POINTER(_UniffiRustCallStatus),
 )
-_UniffiLib.uniffi_nerith_full_uniffi_fn_func_search_stations.restype = _UniffiRustBuffer
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_search_ports.restype = _UniffiRustBuffer
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_water_windows.argtypes = (
+    _UniffiRustBuffer,
+    _UniffiRustBuffer,
+    _UniffiRustBuffer,
+    ctypes.c_double,
+    _UniffiRustBuffer,
+    ctypes.POINTER(_UniffiRustCallStatus),
+)
+_UniffiLib.uniffi_nerith_full_uniffi_fn_func_water_windows.restype = _UniffiRustBuffer
 _UniffiLib.ffi_nerith_full_uniffi_rustbuffer_alloc.argtypes = (
     ctypes.c_uint64,
     ctypes.POINTER(_UniffiRustCallStatus),
@@ -879,24 +890,27 @@ _UniffiLib.ffi_nerith_full_uniffi_rust_future_complete_void.argtypes = (
     ctypes.POINTER(_UniffiRustCallStatus),
 )
 _UniffiLib.ffi_nerith_full_uniffi_rust_future_complete_void.restype = None
-_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_get_station.argtypes = (
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_get_port.argtypes = (
 )
-_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_get_station.restype = ctypes.c_uint16
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_get_port.restype = ctypes.c_uint16
 _UniffiLib.uniffi_nerith_full_uniffi_checksum_func_height_at.argtypes = (
 )
 _UniffiLib.uniffi_nerith_full_uniffi_checksum_func_height_at.restype = ctypes.c_uint16
-_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_list_stations.argtypes = (
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_list_ports.argtypes = (
 )
-_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_list_stations.restype = ctypes.c_uint16
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_list_ports.restype = ctypes.c_uint16
 _UniffiLib.uniffi_nerith_full_uniffi_checksum_func_predict_day.argtypes = (
 )
 _UniffiLib.uniffi_nerith_full_uniffi_checksum_func_predict_day.restype = ctypes.c_uint16
 _UniffiLib.uniffi_nerith_full_uniffi_checksum_func_predict_range.argtypes = (
 )
 _UniffiLib.uniffi_nerith_full_uniffi_checksum_func_predict_range.restype = ctypes.c_uint16
-_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_search_stations.argtypes = (
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_search_ports.argtypes = (
 )
-_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_search_stations.restype = ctypes.c_uint16
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_search_ports.restype = ctypes.c_uint16
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_water_windows.argtypes = (
+)
+_UniffiLib.uniffi_nerith_full_uniffi_checksum_func_water_windows.restype = ctypes.c_uint16
 _UniffiLib.ffi_nerith_full_uniffi_uniffi_contract_version.argtypes = (
 )
 _UniffiLib.ffi_nerith_full_uniffi_uniffi_contract_version.restype = ctypes.c_uint32
@@ -1095,27 +1109,27 @@ class _UniffiConverterTypeHeightSample(_UniffiConverterRustBuffer):
         _UniffiConverterDouble.write(value.height, buf)
 
 
-class Station:
+class Port:
     id: "str"
     name: "str"
     latitude: "float"
     longitude: "float"
+    mean_water_level: "float"
     coast: "Coast"
     timezone: "str"
-    mean_level: "float"
     gauge: "int"
-    def __init__(self, *, id: "str", name: "str", latitude: "float", longitude: "float", coast: "Coast", timezone: "str", mean_level: "float", gauge: "int"):
+    def __init__(self, *, id: "str", name: "str", latitude: "float", longitude: "float", mean_water_level: "float", coast: "Coast", timezone: "str", gauge: "int"):
         self.id = id
         self.name = name
         self.latitude = latitude
         self.longitude = longitude
+        self.mean_water_level = mean_water_level
         self.coast = coast
         self.timezone = timezone
-        self.mean_level = mean_level
         self.gauge = gauge
 
     def __str__(self):
-        return "Station(id={}, name={}, latitude={}, longitude={}, coast={}, timezone={}, mean_level={}, gauge={})".format(self.id, self.name, self.latitude, self.longitude, self.coast, self.timezone, self.mean_level, self.gauge)
+        return "Port(id={}, name={}, latitude={}, longitude={}, mean_water_level={}, coast={}, timezone={}, gauge={})".format(self.id, self.name, self.latitude, self.longitude, self.mean_water_level, self.coast, self.timezone, self.gauge)
 
     def __eq__(self, other):
         if self.id != other.id:
@@ -1126,27 +1140,27 @@ class Station:
             return False
         if self.longitude != other.longitude:
             return False
+        if self.mean_water_level != other.mean_water_level:
+            return False
         if self.coast != other.coast:
             return False
         if self.timezone != other.timezone:
-            return False
-        if self.mean_level != other.mean_level:
             return False
         if self.gauge != other.gauge:
             return False
         return True
 
-class _UniffiConverterTypeStation(_UniffiConverterRustBuffer):
+class _UniffiConverterTypePort(_UniffiConverterRustBuffer):
     @staticmethod
     def read(buf):
-        return Station(
+        return Port(
             id=_UniffiConverterString.read(buf),
             name=_UniffiConverterString.read(buf),
             latitude=_UniffiConverterDouble.read(buf),
             longitude=_UniffiConverterDouble.read(buf),
+            mean_water_level=_UniffiConverterDouble.read(buf),
             coast=_UniffiConverterTypeCoast.read(buf),
             timezone=_UniffiConverterString.read(buf),
-            mean_level=_UniffiConverterDouble.read(buf),
             gauge=_UniffiConverterInt32.read(buf),
         )
 
@@ -1156,9 +1170,9 @@ class _UniffiConverterTypeStation(_UniffiConverterRustBuffer):
         _UniffiConverterString.check_lower(value.name)
         _UniffiConverterDouble.check_lower(value.latitude)
         _UniffiConverterDouble.check_lower(value.longitude)
+        _UniffiConverterDouble.check_lower(value.mean_water_level)
         _UniffiConverterTypeCoast.check_lower(value.coast)
         _UniffiConverterString.check_lower(value.timezone)
-        _UniffiConverterDouble.check_lower(value.mean_level)
         _UniffiConverterInt32.check_lower(value.gauge)
 
     @staticmethod
@@ -1167,9 +1181,9 @@ class _UniffiConverterTypeStation(_UniffiConverterRustBuffer):
         _UniffiConverterString.write(value.name, buf)
         _UniffiConverterDouble.write(value.latitude, buf)
         _UniffiConverterDouble.write(value.longitude, buf)
+        _UniffiConverterDouble.write(value.mean_water_level, buf)
         _UniffiConverterTypeCoast.write(value.coast, buf)
         _UniffiConverterString.write(value.timezone, buf)
-        _UniffiConverterDouble.write(value.mean_level, buf)
         _UniffiConverterInt32.write(value.gauge, buf)
 
 
@@ -1221,6 +1235,56 @@ class _UniffiConverterTypeTidalExtreme(_UniffiConverterRustBuffer):
         _UniffiConverterDouble.write(value.height, buf)
         _UniffiConverterBool.write(value.is_high, buf)
         _UniffiConverterOptionalUInt8.write(value.coefficient, buf)
+
+
+class WaterWindow:
+    start: "int"
+    end: "int"
+    open_start: "bool"
+    open_end: "bool"
+    def __init__(self, *, start: "int", end: "int", open_start: "bool", open_end: "bool"):
+        self.start = start
+        self.end = end
+        self.open_start = open_start
+        self.open_end = open_end
+
+    def __str__(self):
+        return "WaterWindow(start={}, end={}, open_start={}, open_end={})".format(self.start, self.end, self.open_start, self.open_end)
+
+    def __eq__(self, other):
+        if self.start != other.start:
+            return False
+        if self.end != other.end:
+            return False
+        if self.open_start != other.open_start:
+            return False
+        if self.open_end != other.open_end:
+            return False
+        return True
+
+class _UniffiConverterTypeWaterWindow(_UniffiConverterRustBuffer):
+    @staticmethod
+    def read(buf):
+        return WaterWindow(
+            start=_UniffiConverterInt64.read(buf),
+            end=_UniffiConverterInt64.read(buf),
+            open_start=_UniffiConverterBool.read(buf),
+            open_end=_UniffiConverterBool.read(buf),
+        )
+
+    @staticmethod
+    def check_lower(value):
+        _UniffiConverterInt64.check_lower(value.start)
+        _UniffiConverterInt64.check_lower(value.end)
+        _UniffiConverterBool.check_lower(value.open_start)
+        _UniffiConverterBool.check_lower(value.open_end)
+
+    @staticmethod
+    def write(value, buf):
+        _UniffiConverterInt64.write(value.start, buf)
+        _UniffiConverterInt64.write(value.end, buf)
+        _UniffiConverterBool.write(value.open_start, buf)
+        _UniffiConverterBool.write(value.open_end, buf)
 
 
 
@@ -1281,16 +1345,21 @@ class TideError(Exception):
 _UniffiTempTideError = TideError
 
 class TideError:  # type: ignore
-    class StationNotFound(_UniffiTempTideError):
+    class PortNotFound(_UniffiTempTideError):
 
         def __repr__(self):
-            return "TideError.StationNotFound({})".format(repr(str(self)))
-    _UniffiTempTideError.StationNotFound = StationNotFound # type: ignore
+            return "TideError.PortNotFound({})".format(repr(str(self)))
+    _UniffiTempTideError.PortNotFound = PortNotFound # type: ignore
     class InvalidDate(_UniffiTempTideError):
 
         def __repr__(self):
             return "TideError.InvalidDate({})".format(repr(str(self)))
     _UniffiTempTideError.InvalidDate = InvalidDate # type: ignore
+    class InvalidLevel(_UniffiTempTideError):
+
+        def __repr__(self):
+            return "TideError.InvalidLevel({})".format(repr(str(self)))
+    _UniffiTempTideError.InvalidLevel = InvalidLevel # type: ignore
 
 TideError = _UniffiTempTideError # type: ignore
 del _UniffiTempTideError
@@ -1301,28 +1370,74 @@ class _UniffiConverterTypeTideError(_UniffiConverterRustBuffer):
     def read(buf):
         variant = buf.read_i32()
         if variant == 1:
-            return TideError.StationNotFound(
+            return TideError.PortNotFound(
                 _UniffiConverterString.read(buf),
             )
         if variant == 2:
             return TideError.InvalidDate(
                 _UniffiConverterString.read(buf),
             )
+        if variant == 3:
+            return TideError.InvalidLevel(
+                _UniffiConverterString.read(buf),
+            )
         raise InternalError("Raw enum value doesn't match any cases")
 
     @staticmethod
     def check_lower(value):
-        if isinstance(value, TideError.StationNotFound):
+        if isinstance(value, TideError.PortNotFound):
             return
         if isinstance(value, TideError.InvalidDate):
+            return
+        if isinstance(value, TideError.InvalidLevel):
             return
 
     @staticmethod
     def write(value, buf):
-        if isinstance(value, TideError.StationNotFound):
+        if isinstance(value, TideError.PortNotFound):
             buf.write_i32(1)
         if isinstance(value, TideError.InvalidDate):
             buf.write_i32(2)
+        if isinstance(value, TideError.InvalidLevel):
+            buf.write_i32(3)
+
+
+
+
+
+class WaterSide(enum.Enum):
+    ABOVE = 0
+    
+    BELOW = 1
+    
+
+
+class _UniffiConverterTypeWaterSide(_UniffiConverterRustBuffer):
+    @staticmethod
+    def read(buf):
+        variant = buf.read_i32()
+        if variant == 1:
+            return WaterSide.ABOVE
+        if variant == 2:
+            return WaterSide.BELOW
+        raise InternalError("Raw enum value doesn't match any cases")
+
+    @staticmethod
+    def check_lower(value):
+        if value == WaterSide.ABOVE:
+            return
+        if value == WaterSide.BELOW:
+            return
+        raise ValueError(value)
+
+    @staticmethod
+    def write(value, buf):
+        if value == WaterSide.ABOVE:
+            buf.write_i32(1)
+        if value == WaterSide.BELOW:
+            buf.write_i32(2)
+
+
 
 
 
@@ -1353,11 +1468,11 @@ class _UniffiConverterOptionalUInt8(_UniffiConverterRustBuffer):
 
 
 
-class _UniffiConverterOptionalTypeStation(_UniffiConverterRustBuffer):
+class _UniffiConverterOptionalTypePort(_UniffiConverterRustBuffer):
     @classmethod
     def check_lower(cls, value):
         if value is not None:
-            _UniffiConverterTypeStation.check_lower(value)
+            _UniffiConverterTypePort.check_lower(value)
 
     @classmethod
     def write(cls, value, buf):
@@ -1366,7 +1481,7 @@ class _UniffiConverterOptionalTypeStation(_UniffiConverterRustBuffer):
             return
 
         buf.write_u8(1)
-        _UniffiConverterTypeStation.write(value, buf)
+        _UniffiConverterTypePort.write(value, buf)
 
     @classmethod
     def read(cls, buf):
@@ -1374,7 +1489,7 @@ class _UniffiConverterOptionalTypeStation(_UniffiConverterRustBuffer):
         if flag == 0:
             return None
         elif flag == 1:
-            return _UniffiConverterTypeStation.read(buf)
+            return _UniffiConverterTypePort.read(buf)
         else:
             raise InternalError("Unexpected flag byte for optional type")
 
@@ -1430,18 +1545,18 @@ class _UniffiConverterSequenceTypeHeightSample(_UniffiConverterRustBuffer):
 
 
 
-class _UniffiConverterSequenceTypeStation(_UniffiConverterRustBuffer):
+class _UniffiConverterSequenceTypePort(_UniffiConverterRustBuffer):
     @classmethod
     def check_lower(cls, value):
         for item in value:
-            _UniffiConverterTypeStation.check_lower(item)
+            _UniffiConverterTypePort.check_lower(item)
 
     @classmethod
     def write(cls, value, buf):
         items = len(value)
         buf.write_i32(items)
         for item in value:
-            _UniffiConverterTypeStation.write(item, buf)
+            _UniffiConverterTypePort.write(item, buf)
 
     @classmethod
     def read(cls, buf):
@@ -1450,7 +1565,7 @@ class _UniffiConverterSequenceTypeStation(_UniffiConverterRustBuffer):
             raise InternalError("Unexpected negative sequence length")
 
         return [
-            _UniffiConverterTypeStation.read(buf) for i in range(count)
+            _UniffiConverterTypePort.read(buf) for i in range(count)
         ]
 
 
@@ -1478,72 +1593,119 @@ class _UniffiConverterSequenceTypeTidalExtreme(_UniffiConverterRustBuffer):
             _UniffiConverterTypeTidalExtreme.read(buf) for i in range(count)
         ]
 
+
+
+class _UniffiConverterSequenceTypeWaterWindow(_UniffiConverterRustBuffer):
+    @classmethod
+    def check_lower(cls, value):
+        for item in value:
+            _UniffiConverterTypeWaterWindow.check_lower(item)
+
+    @classmethod
+    def write(cls, value, buf):
+        items = len(value)
+        buf.write_i32(items)
+        for item in value:
+            _UniffiConverterTypeWaterWindow.write(item, buf)
+
+    @classmethod
+    def read(cls, buf):
+        count = buf.read_i32()
+        if count < 0:
+            raise InternalError("Unexpected negative sequence length")
+
+        return [
+            _UniffiConverterTypeWaterWindow.read(buf) for i in range(count)
+        ]
+
 # Async support
 
-def get_station(id: "str") -> "typing.Optional[Station]":
+def get_port(id: "str") -> "typing.Optional[Port]":
     _UniffiConverterString.check_lower(id)
     
-    return _UniffiConverterOptionalTypeStation.lift(_uniffi_rust_call(_UniffiLib.uniffi_nerith_full_uniffi_fn_func_get_station,
+    return _UniffiConverterOptionalTypePort.lift(_uniffi_rust_call(_UniffiLib.uniffi_nerith_full_uniffi_fn_func_get_port,
         _UniffiConverterString.lower(id)))
 
 
-def height_at(station_id: "str",timestamp: "int") -> "float":
-    _UniffiConverterString.check_lower(station_id)
+def height_at(port_id: "str",timestamp: "int") -> "float":
+    _UniffiConverterString.check_lower(port_id)
     
     _UniffiConverterInt64.check_lower(timestamp)
     
     return _UniffiConverterDouble.lift(_uniffi_rust_call_with_error(_UniffiConverterTypeTideError,_UniffiLib.uniffi_nerith_full_uniffi_fn_func_height_at,
-        _UniffiConverterString.lower(station_id),
+        _UniffiConverterString.lower(port_id),
         _UniffiConverterInt64.lower(timestamp)))
 
 
-def list_stations() -> "typing.List[Station]":
-    return _UniffiConverterSequenceTypeStation.lift(_uniffi_rust_call(_UniffiLib.uniffi_nerith_full_uniffi_fn_func_list_stations,))
+def list_ports() -> "typing.List[Port]":
+    return _UniffiConverterSequenceTypePort.lift(_uniffi_rust_call(_UniffiLib.uniffi_nerith_full_uniffi_fn_func_list_ports,))
 
 
-def predict_day(station_id: "str",date: "str") -> "DayPrediction":
-    _UniffiConverterString.check_lower(station_id)
+def predict_day(port_id: "str",date: "str") -> "DayPrediction":
+    _UniffiConverterString.check_lower(port_id)
     
     _UniffiConverterString.check_lower(date)
     
     return _UniffiConverterTypeDayPrediction.lift(_uniffi_rust_call_with_error(_UniffiConverterTypeTideError,_UniffiLib.uniffi_nerith_full_uniffi_fn_func_predict_day,
-        _UniffiConverterString.lower(station_id),
+        _UniffiConverterString.lower(port_id),
         _UniffiConverterString.lower(date)))
 
 
-def predict_range(station_id: "str",start_date: "str",end_date: "str") -> "typing.List[DayPrediction]":
-    _UniffiConverterString.check_lower(station_id)
+def predict_range(port_id: "str",start_date: "str",end_date: "str") -> "typing.List[DayPrediction]":
+    _UniffiConverterString.check_lower(port_id)
     
     _UniffiConverterString.check_lower(start_date)
     
     _UniffiConverterString.check_lower(end_date)
     
     return _UniffiConverterSequenceTypeDayPrediction.lift(_uniffi_rust_call_with_error(_UniffiConverterTypeTideError,_UniffiLib.uniffi_nerith_full_uniffi_fn_func_predict_range,
-        _UniffiConverterString.lower(station_id),
+        _UniffiConverterString.lower(port_id),
         _UniffiConverterString.lower(start_date),
         _UniffiConverterString.lower(end_date)))
 
 
-def search_stations(query: "str") -> "typing.List[Station]":
+def search_ports(query: "str") -> "typing.List[Port]":
     _UniffiConverterString.check_lower(query)
     
-    return _UniffiConverterSequenceTypeStation.lift(_uniffi_rust_call(_UniffiLib.uniffi_nerith_full_uniffi_fn_func_search_stations,
+    return _UniffiConverterSequenceTypePort.lift(_uniffi_rust_call(_UniffiLib.uniffi_nerith_full_uniffi_fn_func_search_ports,
         _UniffiConverterString.lower(query)))
+
+
+def water_windows(port_id: "str",start_date: "str",end_date: "str",level: "float",side: "WaterSide") -> "typing.List[WaterWindow]":
+    _UniffiConverterString.check_lower(port_id)
+    
+    _UniffiConverterString.check_lower(start_date)
+    
+    _UniffiConverterString.check_lower(end_date)
+    
+    _UniffiConverterDouble.check_lower(level)
+    
+    _UniffiConverterTypeWaterSide.check_lower(side)
+    
+    return _UniffiConverterSequenceTypeWaterWindow.lift(_uniffi_rust_call_with_error(_UniffiConverterTypeTideError,_UniffiLib.uniffi_nerith_full_uniffi_fn_func_water_windows,
+        _UniffiConverterString.lower(port_id),
+        _UniffiConverterString.lower(start_date),
+        _UniffiConverterString.lower(end_date),
+        _UniffiConverterDouble.lower(level),
+        _UniffiConverterTypeWaterSide.lower(side)))
 
 
 __all__ = [
     "InternalError",
     "Coast",
     "TideError",
+    "WaterSide",
     "DayPrediction",
     "HeightSample",
-    "Station",
+    "Port",
     "TidalExtreme",
-    "get_station",
+    "WaterWindow",
+    "get_port",
     "height_at",
-    "list_stations",
+    "list_ports",
     "predict_day",
     "predict_range",
-    "search_stations",
+    "search_ports",
+    "water_windows",
 ]
 

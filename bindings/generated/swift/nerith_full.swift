@@ -674,34 +674,34 @@ public func FfiConverterTypeHeightSample_lower(_ value: HeightSample) -> RustBuf
 }
 
 
-public struct Station {
+public struct Port {
     public var id: String
     public var name: String
     public var latitude: Double
     public var longitude: Double
+    public var meanWaterLevel: Double
     public var coast: Coast
     public var timezone: String
-    public var meanLevel: Double
     public var gauge: Int32
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(id: String, name: String, latitude: Double, longitude: Double, coast: Coast, timezone: String, meanLevel: Double, gauge: Int32) {
+    public init(id: String, name: String, latitude: Double, longitude: Double, meanWaterLevel: Double, coast: Coast, timezone: String, gauge: Int32) {
         self.id = id
         self.name = name
         self.latitude = latitude
         self.longitude = longitude
+        self.meanWaterLevel = meanWaterLevel
         self.coast = coast
         self.timezone = timezone
-        self.meanLevel = meanLevel
         self.gauge = gauge
     }
 }
 
 
 
-extension Station: Equatable, Hashable {
-    public static func ==(lhs: Station, rhs: Station) -> Bool {
+extension Port: Equatable, Hashable {
+    public static func ==(lhs: Port, rhs: Port) -> Bool {
         if lhs.id != rhs.id {
             return false
         }
@@ -714,13 +714,13 @@ extension Station: Equatable, Hashable {
         if lhs.longitude != rhs.longitude {
             return false
         }
+        if lhs.meanWaterLevel != rhs.meanWaterLevel {
+            return false
+        }
         if lhs.coast != rhs.coast {
             return false
         }
         if lhs.timezone != rhs.timezone {
-            return false
-        }
-        if lhs.meanLevel != rhs.meanLevel {
             return false
         }
         if lhs.gauge != rhs.gauge {
@@ -734,9 +734,9 @@ extension Station: Equatable, Hashable {
         hasher.combine(name)
         hasher.combine(latitude)
         hasher.combine(longitude)
+        hasher.combine(meanWaterLevel)
         hasher.combine(coast)
         hasher.combine(timezone)
-        hasher.combine(meanLevel)
         hasher.combine(gauge)
     }
 }
@@ -745,29 +745,29 @@ extension Station: Equatable, Hashable {
 #if swift(>=5.8)
 @_documentation(visibility: private)
 #endif
-public struct FfiConverterTypeStation: FfiConverterRustBuffer {
-    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> Station {
+public struct FfiConverterTypePort: FfiConverterRustBuffer {
+    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> Port {
         return
-            try Station(
+            try Port(
                 id: FfiConverterString.read(from: &buf), 
                 name: FfiConverterString.read(from: &buf), 
                 latitude: FfiConverterDouble.read(from: &buf), 
                 longitude: FfiConverterDouble.read(from: &buf), 
+                meanWaterLevel: FfiConverterDouble.read(from: &buf), 
                 coast: FfiConverterTypeCoast.read(from: &buf), 
                 timezone: FfiConverterString.read(from: &buf), 
-                meanLevel: FfiConverterDouble.read(from: &buf), 
                 gauge: FfiConverterInt32.read(from: &buf)
         )
     }
 
-    public static func write(_ value: Station, into buf: inout [UInt8]) {
+    public static func write(_ value: Port, into buf: inout [UInt8]) {
         FfiConverterString.write(value.id, into: &buf)
         FfiConverterString.write(value.name, into: &buf)
         FfiConverterDouble.write(value.latitude, into: &buf)
         FfiConverterDouble.write(value.longitude, into: &buf)
+        FfiConverterDouble.write(value.meanWaterLevel, into: &buf)
         FfiConverterTypeCoast.write(value.coast, into: &buf)
         FfiConverterString.write(value.timezone, into: &buf)
-        FfiConverterDouble.write(value.meanLevel, into: &buf)
         FfiConverterInt32.write(value.gauge, into: &buf)
     }
 }
@@ -776,15 +776,15 @@ public struct FfiConverterTypeStation: FfiConverterRustBuffer {
 #if swift(>=5.8)
 @_documentation(visibility: private)
 #endif
-public func FfiConverterTypeStation_lift(_ buf: RustBuffer) throws -> Station {
-    return try FfiConverterTypeStation.lift(buf)
+public func FfiConverterTypePort_lift(_ buf: RustBuffer) throws -> Port {
+    return try FfiConverterTypePort.lift(buf)
 }
 
 #if swift(>=5.8)
 @_documentation(visibility: private)
 #endif
-public func FfiConverterTypeStation_lower(_ value: Station) -> RustBuffer {
-    return FfiConverterTypeStation.lower(value)
+public func FfiConverterTypePort_lower(_ value: Port) -> RustBuffer {
+    return FfiConverterTypePort.lower(value)
 }
 
 
@@ -869,6 +869,88 @@ public func FfiConverterTypeTidalExtreme_lower(_ value: TidalExtreme) -> RustBuf
     return FfiConverterTypeTidalExtreme.lower(value)
 }
 
+
+public struct WaterWindow {
+    public var start: Int64
+    public var end: Int64
+    public var openStart: Bool
+    public var openEnd: Bool
+
+    // Default memberwise initializers are never public by default, so we
+    // declare one manually.
+    public init(start: Int64, end: Int64, openStart: Bool, openEnd: Bool) {
+        self.start = start
+        self.end = end
+        self.openStart = openStart
+        self.openEnd = openEnd
+    }
+}
+
+
+
+extension WaterWindow: Equatable, Hashable {
+    public static func ==(lhs: WaterWindow, rhs: WaterWindow) -> Bool {
+        if lhs.start != rhs.start {
+            return false
+        }
+        if lhs.end != rhs.end {
+            return false
+        }
+        if lhs.openStart != rhs.openStart {
+            return false
+        }
+        if lhs.openEnd != rhs.openEnd {
+            return false
+        }
+        return true
+    }
+
+    public func hash(into hasher: inout Hasher) {
+        hasher.combine(start)
+        hasher.combine(end)
+        hasher.combine(openStart)
+        hasher.combine(openEnd)
+    }
+}
+
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+public struct FfiConverterTypeWaterWindow: FfiConverterRustBuffer {
+    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> WaterWindow {
+        return
+            try WaterWindow(
+                start: FfiConverterInt64.read(from: &buf), 
+                end: FfiConverterInt64.read(from: &buf), 
+                openStart: FfiConverterBool.read(from: &buf), 
+                openEnd: FfiConverterBool.read(from: &buf)
+        )
+    }
+
+    public static func write(_ value: WaterWindow, into buf: inout [UInt8]) {
+        FfiConverterInt64.write(value.start, into: &buf)
+        FfiConverterInt64.write(value.end, into: &buf)
+        FfiConverterBool.write(value.openStart, into: &buf)
+        FfiConverterBool.write(value.openEnd, into: &buf)
+    }
+}
+
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+public func FfiConverterTypeWaterWindow_lift(_ buf: RustBuffer) throws -> WaterWindow {
+    return try FfiConverterTypeWaterWindow.lift(buf)
+}
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+public func FfiConverterTypeWaterWindow_lower(_ value: WaterWindow) -> RustBuffer {
+    return FfiConverterTypeWaterWindow.lower(value)
+}
+
 // Note that we don't yet support `indirect` for enums.
 // See https://github.com/mozilla/uniffi-rs/issues/396 for further discussion.
 
@@ -945,9 +1027,11 @@ public enum TideError {
 
     
     
-    case StationNotFound(message: String)
+    case PortNotFound(message: String)
     
     case InvalidDate(message: String)
+    
+    case InvalidLevel(message: String)
     
 }
 
@@ -965,11 +1049,15 @@ public struct FfiConverterTypeTideError: FfiConverterRustBuffer {
         
 
         
-        case 1: return .StationNotFound(
+        case 1: return .PortNotFound(
             message: try FfiConverterString.read(from: &buf)
         )
         
         case 2: return .InvalidDate(
+            message: try FfiConverterString.read(from: &buf)
+        )
+        
+        case 3: return .InvalidLevel(
             message: try FfiConverterString.read(from: &buf)
         )
         
@@ -984,10 +1072,12 @@ public struct FfiConverterTypeTideError: FfiConverterRustBuffer {
         
 
         
-        case .StationNotFound(_ /* message is ignored*/):
+        case .PortNotFound(_ /* message is ignored*/):
             writeInt(&buf, Int32(1))
         case .InvalidDate(_ /* message is ignored*/):
             writeInt(&buf, Int32(2))
+        case .InvalidLevel(_ /* message is ignored*/):
+            writeInt(&buf, Int32(3))
 
         
         }
@@ -1002,6 +1092,70 @@ extension TideError: Foundation.LocalizedError {
         String(reflecting: self)
     }
 }
+
+// Note that we don't yet support `indirect` for enums.
+// See https://github.com/mozilla/uniffi-rs/issues/396 for further discussion.
+
+public enum WaterSide {
+    
+    case above
+    case below
+}
+
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+public struct FfiConverterTypeWaterSide: FfiConverterRustBuffer {
+    typealias SwiftType = WaterSide
+
+    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> WaterSide {
+        let variant: Int32 = try readInt(&buf)
+        switch variant {
+        
+        case 1: return .above
+        
+        case 2: return .below
+        
+        default: throw UniffiInternalError.unexpectedEnumCase
+        }
+    }
+
+    public static func write(_ value: WaterSide, into buf: inout [UInt8]) {
+        switch value {
+        
+        
+        case .above:
+            writeInt(&buf, Int32(1))
+        
+        
+        case .below:
+            writeInt(&buf, Int32(2))
+        
+        }
+    }
+}
+
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+public func FfiConverterTypeWaterSide_lift(_ buf: RustBuffer) throws -> WaterSide {
+    return try FfiConverterTypeWaterSide.lift(buf)
+}
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+public func FfiConverterTypeWaterSide_lower(_ value: WaterSide) -> RustBuffer {
+    return FfiConverterTypeWaterSide.lower(value)
+}
+
+
+
+extension WaterSide: Equatable, Hashable {}
+
+
 
 #if swift(>=5.8)
 @_documentation(visibility: private)
@@ -1030,8 +1184,8 @@ fileprivate struct FfiConverterOptionUInt8: FfiConverterRustBuffer {
 #if swift(>=5.8)
 @_documentation(visibility: private)
 #endif
-fileprivate struct FfiConverterOptionTypeStation: FfiConverterRustBuffer {
-    typealias SwiftType = Station?
+fileprivate struct FfiConverterOptionTypePort: FfiConverterRustBuffer {
+    typealias SwiftType = Port?
 
     public static func write(_ value: SwiftType, into buf: inout [UInt8]) {
         guard let value = value else {
@@ -1039,13 +1193,13 @@ fileprivate struct FfiConverterOptionTypeStation: FfiConverterRustBuffer {
             return
         }
         writeInt(&buf, Int8(1))
-        FfiConverterTypeStation.write(value, into: &buf)
+        FfiConverterTypePort.write(value, into: &buf)
     }
 
     public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> SwiftType {
         switch try readInt(&buf) as Int8 {
         case 0: return nil
-        case 1: return try FfiConverterTypeStation.read(from: &buf)
+        case 1: return try FfiConverterTypePort.read(from: &buf)
         default: throw UniffiInternalError.unexpectedOptionalTag
         }
     }
@@ -1104,23 +1258,23 @@ fileprivate struct FfiConverterSequenceTypeHeightSample: FfiConverterRustBuffer 
 #if swift(>=5.8)
 @_documentation(visibility: private)
 #endif
-fileprivate struct FfiConverterSequenceTypeStation: FfiConverterRustBuffer {
-    typealias SwiftType = [Station]
+fileprivate struct FfiConverterSequenceTypePort: FfiConverterRustBuffer {
+    typealias SwiftType = [Port]
 
-    public static func write(_ value: [Station], into buf: inout [UInt8]) {
+    public static func write(_ value: [Port], into buf: inout [UInt8]) {
         let len = Int32(value.count)
         writeInt(&buf, len)
         for item in value {
-            FfiConverterTypeStation.write(item, into: &buf)
+            FfiConverterTypePort.write(item, into: &buf)
         }
     }
 
-    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> [Station] {
+    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> [Port] {
         let len: Int32 = try readInt(&buf)
-        var seq = [Station]()
+        var seq = [Port]()
         seq.reserveCapacity(Int(len))
         for _ in 0 ..< len {
-            seq.append(try FfiConverterTypeStation.read(from: &buf))
+            seq.append(try FfiConverterTypePort.read(from: &buf))
         }
         return seq
     }
@@ -1150,48 +1304,84 @@ fileprivate struct FfiConverterSequenceTypeTidalExtreme: FfiConverterRustBuffer 
         return seq
     }
 }
-public func getStation(id: String) -> Station? {
-    return try!  FfiConverterOptionTypeStation.lift(try! rustCall() {
-    uniffi_nerith_full_uniffi_fn_func_get_station(
+
+#if swift(>=5.8)
+@_documentation(visibility: private)
+#endif
+fileprivate struct FfiConverterSequenceTypeWaterWindow: FfiConverterRustBuffer {
+    typealias SwiftType = [WaterWindow]
+
+    public static func write(_ value: [WaterWindow], into buf: inout [UInt8]) {
+        let len = Int32(value.count)
+        writeInt(&buf, len)
+        for item in value {
+            FfiConverterTypeWaterWindow.write(item, into: &buf)
+        }
+    }
+
+    public static func read(from buf: inout (data: Data, offset: Data.Index)) throws -> [WaterWindow] {
+        let len: Int32 = try readInt(&buf)
+        var seq = [WaterWindow]()
+        seq.reserveCapacity(Int(len))
+        for _ in 0 ..< len {
+            seq.append(try FfiConverterTypeWaterWindow.read(from: &buf))
+        }
+        return seq
+    }
+}
+public func getPort(id: String) -> Port? {
+    return try!  FfiConverterOptionTypePort.lift(try! rustCall() {
+    uniffi_nerith_full_uniffi_fn_func_get_port(
         FfiConverterString.lower(id),$0
     )
 })
 }
-public func heightAt(stationId: String, timestamp: Int64)throws  -> Double {
+public func heightAt(portId: String, timestamp: Int64)throws  -> Double {
     return try  FfiConverterDouble.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_height_at(
-        FfiConverterString.lower(stationId),
+        FfiConverterString.lower(portId),
         FfiConverterInt64.lower(timestamp),$0
     )
 })
 }
-public func listStations() -> [Station] {
-    return try!  FfiConverterSequenceTypeStation.lift(try! rustCall() {
-    uniffi_nerith_full_uniffi_fn_func_list_stations($0
+public func listPorts() -> [Port] {
+    return try!  FfiConverterSequenceTypePort.lift(try! rustCall() {
+    uniffi_nerith_full_uniffi_fn_func_list_ports($0
     )
 })
 }
-public func predictDay(stationId: String, date: String)throws  -> DayPrediction {
+public func predictDay(portId: String, date: String)throws  -> DayPrediction {
     return try  FfiConverterTypeDayPrediction.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_predict_day(
-        FfiConverterString.lower(stationId),
+        FfiConverterString.lower(portId),
         FfiConverterString.lower(date),$0
     )
 })
 }
-public func predictRange(stationId: String, startDate: String, endDate: String)throws  -> [DayPrediction] {
+public func predictRange(portId: String, startDate: String, endDate: String)throws  -> [DayPrediction] {
     return try  FfiConverterSequenceTypeDayPrediction.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_predict_range(
-        FfiConverterString.lower(stationId),
+        FfiConverterString.lower(portId),
         FfiConverterString.lower(startDate),
         FfiConverterString.lower(endDate),$0
     )
 })
 }
-public func searchStations(query: String) -> [Station] {
-    return try!  FfiConverterSequenceTypeStation.lift(try! rustCall() {
-    uniffi_nerith_full_uniffi_fn_func_search_stations(
+public func searchPorts(query: String) -> [Port] {
+    return try!  FfiConverterSequenceTypePort.lift(try! rustCall() {
+    uniffi_nerith_full_uniffi_fn_func_search_ports(
         FfiConverterString.lower(query),$0
+    )
+})
+}
+public func waterWindows(portId: String, startDate: String, endDate: String, level: Double, side: WaterSide)throws  -> [WaterWindow] {
+    return try  FfiConverterSequenceTypeWaterWindow.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
+    uniffi_nerith_full_uniffi_fn_func_water_windows(
+        FfiConverterString.lower(portId),
+        FfiConverterString.lower(startDate),
+        FfiConverterString.lower(endDate),
+        FfiConverterDouble.lower(level),
+        FfiConverterTypeWaterSide.lower(side),$0
     )
 })
 }
@@ -1211,22 +1401,25 @@ private var initializationResult: InitializationResult = {
     if bindings_contract_version != scaffolding_contract_version {
         return InitializationResult.contractVersionMismatch
     }
-    if (uniffi_nerith_full_uniffi_checksum_func_get_station() != 1379) {
+    if (uniffi_nerith_full_uniffi_checksum_func_get_port() != 3775) {
         return InitializationResult.apiChecksumMismatch
     }
-    if (uniffi_nerith_full_uniffi_checksum_func_height_at() != 22733) {
+    if (uniffi_nerith_full_uniffi_checksum_func_height_at() != 7045) {
         return InitializationResult.apiChecksumMismatch
     }
-    if (uniffi_nerith_full_uniffi_checksum_func_list_stations() != 21188) {
+    if (uniffi_nerith_full_uniffi_checksum_func_list_ports() != 30737) {
         return InitializationResult.apiChecksumMismatch
     }
-    if (uniffi_nerith_full_uniffi_checksum_func_predict_day() != 49838) {
+    if (uniffi_nerith_full_uniffi_checksum_func_predict_day() != 22960) {
         return InitializationResult.apiChecksumMismatch
     }
-    if (uniffi_nerith_full_uniffi_checksum_func_predict_range() != 1645) {
+    if (uniffi_nerith_full_uniffi_checksum_func_predict_range() != 3024) {
         return InitializationResult.apiChecksumMismatch
     }
-    if (uniffi_nerith_full_uniffi_checksum_func_search_stations() != 56932) {
+    if (uniffi_nerith_full_uniffi_checksum_func_search_ports() != 7477) {
+        return InitializationResult.apiChecksumMismatch
+    }
+    if (uniffi_nerith_full_uniffi_checksum_func_water_windows() != 18175) {
         return InitializationResult.apiChecksumMismatch
     }
 

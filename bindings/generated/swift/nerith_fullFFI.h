@@ -251,35 +251,40 @@ typedef void (*UniffiForeignFutureCompleteVoid)(uint64_t, UniffiForeignFutureStr
     );
 
 #endif
-#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_GET_STATION
-#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_GET_STATION
-RustBuffer uniffi_nerith_full_uniffi_fn_func_get_station(RustBuffer id, RustCallStatus *_Nonnull out_status
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_GET_PORT
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_GET_PORT
+RustBuffer uniffi_nerith_full_uniffi_fn_func_get_port(RustBuffer id, RustCallStatus *_Nonnull out_status
 );
 #endif
 #ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_HEIGHT_AT
 #define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_HEIGHT_AT
-double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer station_id, int64_t timestamp, RustCallStatus *_Nonnull out_status
+double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer port_id, int64_t timestamp, RustCallStatus *_Nonnull out_status
 );
 #endif
-#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_LIST_STATIONS
-#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_LIST_STATIONS
-RustBuffer uniffi_nerith_full_uniffi_fn_func_list_stations(RustCallStatus *_Nonnull out_status
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_LIST_PORTS
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_LIST_PORTS
+RustBuffer uniffi_nerith_full_uniffi_fn_func_list_ports(RustCallStatus *_Nonnull out_status
     
 );
 #endif
 #ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_PREDICT_DAY
 #define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_PREDICT_DAY
-RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer station_id, RustBuffer date, RustCallStatus *_Nonnull out_status
+RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer port_id, RustBuffer date, RustCallStatus *_Nonnull out_status
 );
 #endif
 #ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_PREDICT_RANGE
 #define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_PREDICT_RANGE
-RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(RustBuffer station_id, RustBuffer start_date, RustBuffer end_date, RustCallStatus *_Nonnull out_status
+RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(RustBuffer port_id, RustBuffer start_date, RustBuffer end_date, RustCallStatus *_Nonnull out_status
 );
 #endif
-#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_SEARCH_STATIONS
-#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_SEARCH_STATIONS
-RustBuffer uniffi_nerith_full_uniffi_fn_func_search_stations(RustBuffer query, RustCallStatus *_Nonnull out_status
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_SEARCH_PORTS
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_SEARCH_PORTS
+RustBuffer uniffi_nerith_full_uniffi_fn_func_search_ports(RustBuffer query, RustCallStatus *_Nonnull out_status
+);
+#endif
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_WATER_WINDOWS
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_FN_FUNC_WATER_WINDOWS
+RustBuffer uniffi_nerith_full_uniffi_fn_func_water_windows(RustBuffer port_id, RustBuffer start_date, RustBuffer end_date, double level, RustBuffer side, RustCallStatus *_Nonnull out_status
 );
 #endif
 #ifndef UNIFFI_FFIDEF_FFI_NERITH_FULL_UNIFFI_RUSTBUFFER_ALLOC
@@ -562,9 +567,9 @@ void ffi_nerith_full_uniffi_rust_future_free_void(uint64_t handle
 void ffi_nerith_full_uniffi_rust_future_complete_void(uint64_t handle, RustCallStatus *_Nonnull out_status
 );
 #endif
-#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_GET_STATION
-#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_GET_STATION
-uint16_t uniffi_nerith_full_uniffi_checksum_func_get_station(void
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_GET_PORT
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_GET_PORT
+uint16_t uniffi_nerith_full_uniffi_checksum_func_get_port(void
     
 );
 #endif
@@ -574,9 +579,9 @@ uint16_t uniffi_nerith_full_uniffi_checksum_func_height_at(void
     
 );
 #endif
-#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_LIST_STATIONS
-#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_LIST_STATIONS
-uint16_t uniffi_nerith_full_uniffi_checksum_func_list_stations(void
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_LIST_PORTS
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_LIST_PORTS
+uint16_t uniffi_nerith_full_uniffi_checksum_func_list_ports(void
     
 );
 #endif
@@ -592,9 +597,15 @@ uint16_t uniffi_nerith_full_uniffi_checksum_func_predict_range(void
     
 );
 #endif
-#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_SEARCH_STATIONS
-#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_SEARCH_STATIONS
-uint16_t uniffi_nerith_full_uniffi_checksum_func_search_stations(void
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_SEARCH_PORTS
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_SEARCH_PORTS
+uint16_t uniffi_nerith_full_uniffi_checksum_func_search_ports(void
+    
+);
+#endif
+#ifndef UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_WATER_WINDOWS
+#define UNIFFI_FFIDEF_UNIFFI_NERITH_FULL_UNIFFI_CHECKSUM_FUNC_WATER_WINDOWS
+uint16_t uniffi_nerith_full_uniffi_checksum_func_water_windows(void
     
 );
 #endif

@@ -48,15 +48,24 @@ def check(answer, expected, where="answer"):
         assert answer == expected, f"{where}: {answer!r}, expected {expected!r}"
 
 
+def argument(module, arg):
+    """The table's argument as the binding takes it: {"$enum": "Type.Variant"} that variant."""
+    if isinstance(arg, dict) and "$enum" in arg:
+        enumeration, variant = arg["$enum"].split(".")
+        return getattr(module, enumeration)[variant.upper()]
+    return arg
+
+
 def run(library, case):
     module = MODULES[library]
     function = getattr(module, case["call"])
+    args = [argument(module, arg) for arg in case["args"]]
     if "error" in case:
         with pytest.raises(module.TideError) as caught:
-            function(*case["args"])
+            function(*args)
         assert (type(caught.value).__name__, str(caught.value)) == (case["error"], case["message"])
     else:
-        check(function(*case["args"]), case["answer"])
+        check(function(*args), case["answer"])
 
 
 def name(entry):

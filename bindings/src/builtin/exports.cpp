@@ -31,41 +31,6 @@ TideError to_tide_error(api::ApiError error) {
   return {kind, std::move(error.text)};
 }
 
-// A range encoded day by day as the core makes it, with no list kept: the
-// sequence's count, then each DayPrediction. After the first day the
-// buffer is sized for the others, from that day's size and one extreme more.
-class RangeEncoder final : public api::DaySink {
- public:
-  void begin(std::uint64_t days) override {
-    wire::write_count(out_, days);
-    remaining_ = days;
-  }
-  void day(const ports::DayPrediction& prediction) override {
-    const std::uint64_t before = out_.size();
-    wire::write(out_, prediction);
-    if (--remaining_ > 0 && before == kCountBytes) {
-      const std::uint64_t per_day = out_.size() - before + kExtremeBytes;
-      if (remaining_ > kMaxBufferSize / per_day) throw Panic("capacity overflow");
-      out_.reserve(remaining_ * per_day);
-    }
-  }
-  RustBuffer release() noexcept { return out_.release(); }
-
- private:
-  static constexpr std::uint64_t kCountBytes = 4;
-  static constexpr std::uint64_t kExtremeBytes = 19;  // time, height, is_high, coefficient
-  ByteBuffer out_;
-  std::uint64_t remaining_ = 0;
-};
-
-// An argument that cannot be read: code 2, not logged.
-CallError unreadable(std::string_view name, std::string_view reason) {
-  const std::string message =
-      "Failed to convert arg '" + std::string(name) + "': " + std::string(reason);
-  return {2, ByteBuffer(copy_to_buffer(
-                 {reinterpret_cast<const std::uint8_t*>(message.data()), message.size()}))};
-}
-
 // The thin adapters between the exported functions and the core.
 
 std::expected<void, TideError> add_custom_port(ports::Port port) {
@@ -147,18 +112,16 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_range(RustBuffer port_id, RustBu
   ArgBuffer first_arg(start_date);
   ArgBuffer last_arg(end_date);
   log_entry(kCrate, "predict_range");
-  return call<RustBuffer>(status, [&]() {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     // Arguments are read in signature order, so the first malformed one is reported.
     const std::string_view id = id_arg.text();
     const std::string_view first = first_arg.text();
     const std::string_view last = last_arg.text();
-    nerith::uniffi::RangeEncoder encoder;
-    auto done = nerith::api::predict_range(id, first, last, encoder);
-    if (!done) {
-      return Outcome<RustBuffer>(std::unexpected(
-          nerith::uniffi::error_value(nerith::uniffi::to_tide_error(std::move(done.error())))));
-    }
-    return Outcome<RustBuffer>(encoder.release());
+    return nerith::uniffi::streamed_range(
+        [&](nerith::api::DaySink& sink) {
+          return nerith::api::predict_range(id, first, last, sink);
+        },
+        nerith::uniffi::to_tide_error);
   });
 }
 

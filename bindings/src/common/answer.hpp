@@ -3,7 +3,9 @@
 // error enumeration and reported with code 1.
 #pragma once
 
+#include <cstdint>
 #include <expected>
+#include <string_view>
 #include <utility>
 
 #include "common/frame.hpp"
@@ -32,5 +34,32 @@ Outcome<RustBuffer> lowered_answer(std::expected<T, api::ApiError> answer,
   if (!answer) return std::unexpected(error_value(to_wire_error(std::move(answer.error()))));
   return wire::lower(*answer).release();
 }
+
+// A range encoded day by day as the core makes it, with no list kept: the
+// sequence's count, then each DayPrediction. After the first day the
+// buffer is sized for the others, from that day's size and one extreme more.
+class RangeEncoder final : public api::DaySink {
+ public:
+  void begin(std::uint64_t days) override;
+  void day(const ports::DayPrediction& prediction) override;
+  RustBuffer release() noexcept { return out_.release(); }
+
+ private:
+  ByteBuffer out_;
+  std::uint64_t remaining_ = 0;
+};
+
+// The days first .. last of `predict_range` (a model's streaming range),
+// encoded as they are made, or the converted error.
+template <class PredictRange, class ToWireError>
+Outcome<RustBuffer> streamed_range(PredictRange predict_range, ToWireError to_wire_error) {
+  RangeEncoder encoder;
+  auto done = predict_range(encoder);
+  if (!done) return std::unexpected(error_value(to_wire_error(std::move(done.error()))));
+  return encoder.release();
+}
+
+// An argument that cannot be read: code 2, not logged.
+CallError unreadable(std::string_view name, std::string_view reason);
 
 }  // namespace nerith::uniffi

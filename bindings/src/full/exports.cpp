@@ -1,8 +1,8 @@
-// The exported surface of libnerith_full_uniffi.so that is its own: the six
+// The exported surface of libnerith_full_uniffi.so that is its own: the seven
 // query functions of nerith_full.udl over the full model, their checksums
 // and the generator's metadata. The buffer functions, the contract version
-// and the future entry points are crate_entry_points.cpp's, the call frame
-// and the record encoders those of libnerith_uniffi.so.
+// and the future entry points are common/crate_entry_points.cpp's; the call
+// frame, the day records' encoders and the streamed range are common/.
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -10,20 +10,20 @@
 
 #include "common/answer.hpp"
 #include "common/frame.hpp"
+#include "common/wire.hpp"
 #include "full/records.hpp"
 #include "nerith/full/api.hpp"
 #include "nerith_full_uniffi.h"
-#include "common/wire.hpp"
 
 namespace nerith::full_uniffi {
 namespace {
 
 constexpr std::string_view kCrate = "nerith_full_uniffi";
 
-std::vector<Station> stations_to_ffi(const std::vector<full::Port>& stations) {
-  std::vector<Station> converted;
-  converted.reserve(stations.size());
-  for (const full::Port& station : stations) converted.push_back(station_to_ffi(station));
+std::vector<Port> ports_to_ffi(const std::vector<full::Port>& ports) {
+  std::vector<Port> converted;
+  converted.reserve(ports.size());
+  for (const full::Port& port : ports) converted.push_back(port_to_ffi(port));
   return converted;
 }
 
@@ -40,40 +40,21 @@ using nerith::uniffi::Outcome;
 
 extern "C" {
 
-RustBuffer uniffi_nerith_full_uniffi_fn_func_list_stations(RustCallStatus* status) {
-  log_entry(kCrate, "list_stations");
-  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    const auto stations = nerith::full_uniffi::stations_to_ffi(nerith::full::list_ports());
-    return nerith::uniffi::wire::lower(stations).release();
-  });
-}
-
-RustBuffer uniffi_nerith_full_uniffi_fn_func_search_stations(RustBuffer query,
-                                                             RustCallStatus* status) {
-  ArgBuffer query_arg(query);
-  log_entry(kCrate, "search_stations");
-  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    const auto stations =
-        nerith::full_uniffi::stations_to_ffi(nerith::full::search_ports(query_arg.text()));
-    return nerith::uniffi::wire::lower(stations).release();
-  });
-}
-
-RustBuffer uniffi_nerith_full_uniffi_fn_func_get_station(RustBuffer id, RustCallStatus* status) {
+RustBuffer uniffi_nerith_full_uniffi_fn_func_get_port(RustBuffer id, RustCallStatus* status) {
   ArgBuffer id_arg(id);
-  log_entry(kCrate, "get_station");
+  log_entry(kCrate, "get_port");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    std::optional<nerith::full_uniffi::Station> found;
-    if (const auto station = nerith::full::get_port(id_arg.text())) {
-      found = nerith::full_uniffi::station_to_ffi(*station);
+    std::optional<nerith::full_uniffi::Port> found;
+    if (const auto port = nerith::full::get_port(id_arg.text())) {
+      found = nerith::full_uniffi::port_to_ffi(*port);
     }
     return nerith::uniffi::wire::lower(found).release();
   });
 }
 
-double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer station_id, std::int64_t timestamp,
+double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t timestamp,
                                                    RustCallStatus* status) {
-  ArgBuffer id_arg(station_id);
+  ArgBuffer id_arg(port_id);
   log_entry(kCrate, "height_at");
   return call<double>(status, [&] {
     return nerith::uniffi::plain_answer(nerith::full::height_at(id_arg.text(), timestamp),
@@ -81,9 +62,17 @@ double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer station_id, std::i
   });
 }
 
-RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer station_id, RustBuffer date,
+RustBuffer uniffi_nerith_full_uniffi_fn_func_list_ports(RustCallStatus* status) {
+  log_entry(kCrate, "list_ports");
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    const auto ports = nerith::full_uniffi::ports_to_ffi(nerith::full::list_ports());
+    return nerith::uniffi::wire::lower(ports).release();
+  });
+}
+
+RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer port_id, RustBuffer date,
                                                          RustCallStatus* status) {
-  ArgBuffer id_arg(station_id);
+  ArgBuffer id_arg(port_id);
   ArgBuffer date_arg(date);
   log_entry(kCrate, "predict_day");
   return call<RustBuffer>(status, [&] {
@@ -92,11 +81,11 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer station_id, 
   });
 }
 
-RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(RustBuffer station_id,
+RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(RustBuffer port_id,
                                                            RustBuffer start_date,
                                                            RustBuffer end_date,
                                                            RustCallStatus* status) {
-  ArgBuffer id_arg(station_id);
+  ArgBuffer id_arg(port_id);
   ArgBuffer first_arg(start_date);
   ArgBuffer last_arg(end_date);
   log_entry(kCrate, "predict_range");
@@ -105,29 +94,74 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(RustBuffer station_id
     const std::string_view id = id_arg.text();
     const std::string_view first = first_arg.text();
     const std::string_view last = last_arg.text();
-    return lowered_answer(nerith::full::predict_range(id, first, last), to_tide_error);
+    return nerith::uniffi::streamed_range(
+        [&](nerith::api::DaySink& sink) {
+          return nerith::full::predict_range(id, first, last, sink);
+        },
+        to_tide_error);
+  });
+}
+
+RustBuffer uniffi_nerith_full_uniffi_fn_func_search_ports(RustBuffer query,
+                                                          RustCallStatus* status) {
+  ArgBuffer query_arg(query);
+  log_entry(kCrate, "search_ports");
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    const auto ports =
+        nerith::full_uniffi::ports_to_ffi(nerith::full::search_ports(query_arg.text()));
+    return nerith::uniffi::wire::lower(ports).release();
+  });
+}
+
+RustBuffer uniffi_nerith_full_uniffi_fn_func_water_windows(RustBuffer port_id,
+                                                           RustBuffer start_date,
+                                                           RustBuffer end_date, double level,
+                                                           RustBuffer side,
+                                                           RustCallStatus* status) {
+  ArgBuffer id_arg(port_id);
+  ArgBuffer first_arg(start_date);
+  ArgBuffer last_arg(end_date);
+  ArgBuffer side_arg(side);
+  log_entry(kCrate, "water_windows");
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    const std::string_view id = id_arg.text();
+    const std::string_view first = first_arg.text();
+    const std::string_view last = last_arg.text();
+    const auto lifted = nerith::full_uniffi::lift_side(side_arg.bytes());
+    if (!lifted) return std::unexpected(nerith::uniffi::unreadable("side", lifted.error()));
+    auto found = nerith::full::water_windows(id, first, last, level, *lifted);
+    if (!found) {
+      return std::unexpected(nerith::uniffi::error_value(to_tide_error(std::move(found.error()))));
+    }
+    std::vector<nerith::full_uniffi::WaterWindow> windows;
+    windows.reserve(found->size());
+    for (const auto& window : *found) windows.push_back({window});
+    return nerith::uniffi::wire::lower(windows).release();
   });
 }
 
 // Computed by the binding generator from src/nerith_full.udl: any change to a
 // function's name, arguments, result or error there changes its value.
-std::uint16_t uniffi_nerith_full_uniffi_checksum_func_list_stations() {
-  return 21188;
-}
-std::uint16_t uniffi_nerith_full_uniffi_checksum_func_search_stations() {
-  return 56932;
-}
-std::uint16_t uniffi_nerith_full_uniffi_checksum_func_get_station() {
-  return 1379;
+std::uint16_t uniffi_nerith_full_uniffi_checksum_func_get_port() {
+  return 3775;
 }
 std::uint16_t uniffi_nerith_full_uniffi_checksum_func_height_at() {
-  return 22733;
+  return 7045;
+}
+std::uint16_t uniffi_nerith_full_uniffi_checksum_func_list_ports() {
+  return 30737;
 }
 std::uint16_t uniffi_nerith_full_uniffi_checksum_func_predict_day() {
-  return 49838;
+  return 22960;
 }
 std::uint16_t uniffi_nerith_full_uniffi_checksum_func_predict_range() {
-  return 1645;
+  return 3024;
+}
+std::uint16_t uniffi_nerith_full_uniffi_checksum_func_search_ports() {
+  return 7477;
+}
+std::uint16_t uniffi_nerith_full_uniffi_checksum_func_water_windows() {
+  return 18175;
 }
 
 // Read by the binding generator from the library file, never by the library:

@@ -2,10 +2,10 @@
 
 #include <utility>
 
+#include "common/reader.hpp"
 #include "common/wire.hpp"
 
 namespace nerith::full_uniffi {
-
 namespace {
 
 Coast coast_to_ffi(full::Coast coast) {
@@ -22,38 +22,62 @@ Coast coast_to_ffi(full::Coast coast) {
 
 }  // namespace
 
-Station station_to_ffi(const full::Port& station) {
-  return {.id = station.id,
-          .name = station.name,
-          .latitude = station.latitude,
-          .longitude = station.longitude,
-          .coast = coast_to_ffi(station.coast),
-          .timezone = station.timezone,
-          .mean_level = station.mean_water_level,
-          .gauge = static_cast<std::int32_t>(station.gauge)};
+Port port_to_ffi(const full::Port& port) {
+  return {.id = port.id,
+          .name = port.name,
+          .latitude = port.latitude,
+          .longitude = port.longitude,
+          .mean_water_level = port.mean_water_level,
+          .coast = coast_to_ffi(port.coast),
+          .timezone = port.timezone,
+          .gauge = static_cast<std::int32_t>(port.gauge)};
 }
 
 TideError to_tide_error(api::ApiError error) {
-  const auto kind = error.kind == api::ApiError::Kind::PortNotFound
-                        ? TideError::Kind::StationNotFound
-                        : TideError::Kind::InvalidDate;
+  using enum api::ApiError::Kind;
+  const auto kind = error.kind == PortNotFound   ? TideError::Kind::PortNotFound
+                    : error.kind == InvalidLevel ? TideError::Kind::InvalidLevel
+                                                 : TideError::Kind::InvalidDate;
   return {kind, std::move(error.text)};
 }
 
-void write(uniffi::ByteBuffer& out, const Station& station) {
-  uniffi::wire::write_string(out, station.id);
-  uniffi::wire::write_string(out, station.name);
-  uniffi::wire::write_f64(out, station.latitude);
-  uniffi::wire::write_f64(out, station.longitude);
-  uniffi::wire::write_i32(out, static_cast<std::int32_t>(station.coast));
-  uniffi::wire::write_string(out, station.timezone);
-  uniffi::wire::write_f64(out, station.mean_level);
-  uniffi::wire::write_i32(out, station.gauge);
+std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t> bytes) {
+  try {
+    uniffi::wire::Reader in(bytes);
+    const std::int32_t variant = in.i32();
+    if (in.remaining() != 0) {
+      return std::unexpected(
+          "junk data left in buffer after lifting (count: " + std::to_string(in.remaining()) + ")");
+    }
+    if (variant == 1) return windows::Side::Above;
+    if (variant == 2) return windows::Side::Below;
+    return std::unexpected("Invalid WaterSide enum value: " + std::to_string(variant));
+  } catch (uniffi::wire::ReadError& error) {
+    return std::unexpected(std::move(error.message));
+  }
+}
+
+void write(uniffi::ByteBuffer& out, const Port& port) {
+  uniffi::wire::write_string(out, port.id);
+  uniffi::wire::write_string(out, port.name);
+  uniffi::wire::write_f64(out, port.latitude);
+  uniffi::wire::write_f64(out, port.longitude);
+  uniffi::wire::write_f64(out, port.mean_water_level);
+  uniffi::wire::write_i32(out, static_cast<std::int32_t>(port.coast));
+  uniffi::wire::write_string(out, port.timezone);
+  uniffi::wire::write_i32(out, port.gauge);
 }
 
 void write(uniffi::ByteBuffer& out, const TideError& error) {
   uniffi::wire::write_i32(out, static_cast<std::int32_t>(error.kind));
   uniffi::wire::write_string(out, error.message);
+}
+
+void write(uniffi::ByteBuffer& out, const WaterWindow& window) {
+  uniffi::wire::write_i64(out, window.window.start);
+  uniffi::wire::write_i64(out, window.window.end);
+  uniffi::wire::write_bool(out, window.window.open_start);
+  uniffi::wire::write_bool(out, window.window.open_end);
 }
 
 }  // namespace nerith::full_uniffi

@@ -1,44 +1,58 @@
 // The binding records of libnerith_full_uniffi.so that nerith.udl does not
-// have, and their bytes on the wire: a Station is its fields in declaration
-// order, Coast and TideError their i32 variant number counted from 1.
-// DayPrediction and its parts are the first library's, written by wire.hpp.
+// have, and their bytes on the wire: a Port and a WaterWindow are their
+// fields in declaration order; Coast, WaterSide and TideError their i32
+// variant number counted from 1. DayPrediction and its parts are the core's
+// records, written by common/wire.hpp.
 #pragma once
 
 #include <cstdint>
+#include <expected>
+#include <span>
 #include <string>
 
 #include "common/frame.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
+#include "nerith/windows.hpp"
 
 namespace nerith::full_uniffi {
 
 enum class Coast : std::int32_t { Atlantic = 1, Mediterranean = 2, Overseas = 3 };
 
-// The gauge as an app sees it: the core Station's identity, position, coast,
-// time zone, mean level and gauge number, in nerith_full.udl's order.
-struct Station {
+// The gauge as an app sees it: nerith.udl's Port fields first (but coast
+// for atlantic_coast), then its time zone and gauge number.
+struct Port {
   std::string id;
   std::string name;
   double latitude = 0.0;
   double longitude = 0.0;
+  double mean_water_level = 0.0;
   Coast coast = Coast::Atlantic;
   std::string timezone;
-  double mean_level = 0.0;
   std::int32_t gauge = 0;
 };
 
 struct TideError {
-  enum class Kind : std::int32_t { StationNotFound = 1, InvalidDate = 2 };
+  enum class Kind : std::int32_t { PortNotFound = 1, InvalidDate = 2, InvalidLevel = 3 };
   Kind kind;
   std::string message;
 };
 
-Station station_to_ffi(const full::Port& station);
+// The core's window, in its own namespace so that wire::lower finds write.
+struct WaterWindow {
+  windows::WaterWindow window;
+};
+
+Port port_to_ffi(const full::Port& port);
 TideError to_tide_error(api::ApiError error);
 
+// Reads a WaterSide that fills `bytes` exactly; the error is the reading
+// message.
+std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t> bytes);
+
 // Found by wire::lower through the records' namespace.
-void write(uniffi::ByteBuffer& out, const Station& station);
+void write(uniffi::ByteBuffer& out, const Port& port);
 void write(uniffi::ByteBuffer& out, const TideError& error);
+void write(uniffi::ByteBuffer& out, const WaterWindow& window);
 
 }  // namespace nerith::full_uniffi

@@ -21,13 +21,18 @@ let calls: [String: [String: Call]] = [
         },
     ],
     "nerith_full": [
-        "list_stations": { _ in NerithFull.listStations() },
-        "search_stations": { a in NerithFull.searchStations(query: a[0].text) },
-        "get_station": { a in NerithFull.getStation(id: a[0].text) },
-        "height_at": { a in try NerithFull.heightAt(stationId: a[0].text, timestamp: a[1].integer) },
-        "predict_day": { a in try NerithFull.predictDay(stationId: a[0].text, date: a[1].text) },
+        "get_port": { a in NerithFull.getPort(id: a[0].text) },
+        "height_at": { a in try NerithFull.heightAt(portId: a[0].text, timestamp: a[1].integer) },
+        "list_ports": { _ in NerithFull.listPorts() },
+        "predict_day": { a in try NerithFull.predictDay(portId: a[0].text, date: a[1].text) },
         "predict_range": { a in
-            try NerithFull.predictRange(stationId: a[0].text, startDate: a[1].text, endDate: a[2].text)
+            try NerithFull.predictRange(portId: a[0].text, startDate: a[1].text, endDate: a[2].text)
+        },
+        "search_ports": { a in NerithFull.searchPorts(query: a[0].text) },
+        "water_windows": { a in
+            try NerithFull.waterWindows(
+                portId: a[0].text, startDate: a[1].text, endDate: a[2].text, level: a[3].number,
+                side: a[4]["$enum"]?.text == "WaterSide.Below" ? .below : .above)
         },
     ],
 ]

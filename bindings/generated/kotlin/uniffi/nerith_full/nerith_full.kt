@@ -723,6 +723,8 @@ internal interface UniffiForeignFutureCompleteVoid : com.sun.jna.Callback {
 
 
 
+
+
 // A JNA Library to expose the extern-C FFI definitions.
 // This is an implementation detail which will be called internally by the public API.
 
@@ -738,17 +740,19 @@ internal interface UniffiLib : Library {
         
     }
 
-    fun uniffi_nerith_full_uniffi_fn_func_get_station(`id`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
+    fun uniffi_nerith_full_uniffi_fn_func_get_port(`id`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
     ): RustBuffer.ByValue
-    fun uniffi_nerith_full_uniffi_fn_func_height_at(`stationId`: RustBuffer.ByValue,`timestamp`: Long,uniffi_out_err: UniffiRustCallStatus, 
+    fun uniffi_nerith_full_uniffi_fn_func_height_at(`portId`: RustBuffer.ByValue,`timestamp`: Long,uniffi_out_err: UniffiRustCallStatus, 
     ): Double
-    fun uniffi_nerith_full_uniffi_fn_func_list_stations(uniffi_out_err: UniffiRustCallStatus, 
+    fun uniffi_nerith_full_uniffi_fn_func_list_ports(uniffi_out_err: UniffiRustCallStatus, 
     ): RustBuffer.ByValue
-    fun uniffi_nerith_full_uniffi_fn_func_predict_day(`stationId`: RustBuffer.ByValue,`date`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
+    fun uniffi_nerith_full_uniffi_fn_func_predict_day(`portId`: RustBuffer.ByValue,`date`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
     ): RustBuffer.ByValue
-    fun uniffi_nerith_full_uniffi_fn_func_predict_range(`stationId`: RustBuffer.ByValue,`startDate`: RustBuffer.ByValue,`endDate`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
+    fun uniffi_nerith_full_uniffi_fn_func_predict_range(`portId`: RustBuffer.ByValue,`startDate`: RustBuffer.ByValue,`endDate`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
     ): RustBuffer.ByValue
-    fun uniffi_nerith_full_uniffi_fn_func_search_stations(`query`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
+    fun uniffi_nerith_full_uniffi_fn_func_search_ports(`query`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
+    ): RustBuffer.ByValue
+    fun uniffi_nerith_full_uniffi_fn_func_water_windows(`portId`: RustBuffer.ByValue,`startDate`: RustBuffer.ByValue,`endDate`: RustBuffer.ByValue,`level`: Double,`side`: RustBuffer.ByValue,uniffi_out_err: UniffiRustCallStatus, 
     ): RustBuffer.ByValue
     fun ffi_nerith_full_uniffi_rustbuffer_alloc(`size`: Long,uniffi_out_err: UniffiRustCallStatus, 
     ): RustBuffer.ByValue
@@ -862,17 +866,19 @@ internal interface UniffiLib : Library {
     ): Unit
     fun ffi_nerith_full_uniffi_rust_future_complete_void(`handle`: Long,uniffi_out_err: UniffiRustCallStatus, 
     ): Unit
-    fun uniffi_nerith_full_uniffi_checksum_func_get_station(
+    fun uniffi_nerith_full_uniffi_checksum_func_get_port(
     ): Short
     fun uniffi_nerith_full_uniffi_checksum_func_height_at(
     ): Short
-    fun uniffi_nerith_full_uniffi_checksum_func_list_stations(
+    fun uniffi_nerith_full_uniffi_checksum_func_list_ports(
     ): Short
     fun uniffi_nerith_full_uniffi_checksum_func_predict_day(
     ): Short
     fun uniffi_nerith_full_uniffi_checksum_func_predict_range(
     ): Short
-    fun uniffi_nerith_full_uniffi_checksum_func_search_stations(
+    fun uniffi_nerith_full_uniffi_checksum_func_search_ports(
+    ): Short
+    fun uniffi_nerith_full_uniffi_checksum_func_water_windows(
     ): Short
     fun ffi_nerith_full_uniffi_uniffi_contract_version(
     ): Int
@@ -891,22 +897,25 @@ private fun uniffiCheckContractApiVersion(lib: UniffiLib) {
 
 @Suppress("UNUSED_PARAMETER")
 private fun uniffiCheckApiChecksums(lib: UniffiLib) {
-    if (lib.uniffi_nerith_full_uniffi_checksum_func_get_station() != 1379.toShort()) {
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_get_port() != 3775.toShort()) {
         throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
     }
-    if (lib.uniffi_nerith_full_uniffi_checksum_func_height_at() != 22733.toShort()) {
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_height_at() != 7045.toShort()) {
         throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
     }
-    if (lib.uniffi_nerith_full_uniffi_checksum_func_list_stations() != 21188.toShort()) {
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_list_ports() != 30737.toShort()) {
         throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
     }
-    if (lib.uniffi_nerith_full_uniffi_checksum_func_predict_day() != 49838.toShort()) {
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_predict_day() != 22960.toShort()) {
         throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
     }
-    if (lib.uniffi_nerith_full_uniffi_checksum_func_predict_range() != 1645.toShort()) {
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_predict_range() != 3024.toShort()) {
         throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
     }
-    if (lib.uniffi_nerith_full_uniffi_checksum_func_search_stations() != 56932.toShort()) {
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_search_ports() != 7477.toShort()) {
+        throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
+    }
+    if (lib.uniffi_nerith_full_uniffi_checksum_func_water_windows() != 18175.toShort()) {
         throw RuntimeException("UniFFI API checksum mismatch: try cleaning and rebuilding your project")
     }
 }
@@ -1202,14 +1211,14 @@ public object FfiConverterTypeHeightSample: FfiConverterRustBuffer<HeightSample>
 
 
 
-data class Station (
+data class Port (
     var `id`: kotlin.String, 
     var `name`: kotlin.String, 
     var `latitude`: kotlin.Double, 
     var `longitude`: kotlin.Double, 
+    var `meanWaterLevel`: kotlin.Double, 
     var `coast`: Coast, 
     var `timezone`: kotlin.String, 
-    var `meanLevel`: kotlin.Double, 
     var `gauge`: kotlin.Int
 ) {
     
@@ -1219,39 +1228,39 @@ data class Station (
 /**
  * @suppress
  */
-public object FfiConverterTypeStation: FfiConverterRustBuffer<Station> {
-    override fun read(buf: ByteBuffer): Station {
-        return Station(
+public object FfiConverterTypePort: FfiConverterRustBuffer<Port> {
+    override fun read(buf: ByteBuffer): Port {
+        return Port(
             FfiConverterString.read(buf),
             FfiConverterString.read(buf),
+            FfiConverterDouble.read(buf),
             FfiConverterDouble.read(buf),
             FfiConverterDouble.read(buf),
             FfiConverterTypeCoast.read(buf),
             FfiConverterString.read(buf),
-            FfiConverterDouble.read(buf),
             FfiConverterInt.read(buf),
         )
     }
 
-    override fun allocationSize(value: Station) = (
+    override fun allocationSize(value: Port) = (
             FfiConverterString.allocationSize(value.`id`) +
             FfiConverterString.allocationSize(value.`name`) +
             FfiConverterDouble.allocationSize(value.`latitude`) +
             FfiConverterDouble.allocationSize(value.`longitude`) +
+            FfiConverterDouble.allocationSize(value.`meanWaterLevel`) +
             FfiConverterTypeCoast.allocationSize(value.`coast`) +
             FfiConverterString.allocationSize(value.`timezone`) +
-            FfiConverterDouble.allocationSize(value.`meanLevel`) +
             FfiConverterInt.allocationSize(value.`gauge`)
     )
 
-    override fun write(value: Station, buf: ByteBuffer) {
+    override fun write(value: Port, buf: ByteBuffer) {
             FfiConverterString.write(value.`id`, buf)
             FfiConverterString.write(value.`name`, buf)
             FfiConverterDouble.write(value.`latitude`, buf)
             FfiConverterDouble.write(value.`longitude`, buf)
+            FfiConverterDouble.write(value.`meanWaterLevel`, buf)
             FfiConverterTypeCoast.write(value.`coast`, buf)
             FfiConverterString.write(value.`timezone`, buf)
-            FfiConverterDouble.write(value.`meanLevel`, buf)
             FfiConverterInt.write(value.`gauge`, buf)
     }
 }
@@ -1298,6 +1307,46 @@ public object FfiConverterTypeTidalExtreme: FfiConverterRustBuffer<TidalExtreme>
 
 
 
+data class WaterWindow (
+    var `start`: kotlin.Long, 
+    var `end`: kotlin.Long, 
+    var `openStart`: kotlin.Boolean, 
+    var `openEnd`: kotlin.Boolean
+) {
+    
+    companion object
+}
+
+/**
+ * @suppress
+ */
+public object FfiConverterTypeWaterWindow: FfiConverterRustBuffer<WaterWindow> {
+    override fun read(buf: ByteBuffer): WaterWindow {
+        return WaterWindow(
+            FfiConverterLong.read(buf),
+            FfiConverterLong.read(buf),
+            FfiConverterBoolean.read(buf),
+            FfiConverterBoolean.read(buf),
+        )
+    }
+
+    override fun allocationSize(value: WaterWindow) = (
+            FfiConverterLong.allocationSize(value.`start`) +
+            FfiConverterLong.allocationSize(value.`end`) +
+            FfiConverterBoolean.allocationSize(value.`openStart`) +
+            FfiConverterBoolean.allocationSize(value.`openEnd`)
+    )
+
+    override fun write(value: WaterWindow, buf: ByteBuffer) {
+            FfiConverterLong.write(value.`start`, buf)
+            FfiConverterLong.write(value.`end`, buf)
+            FfiConverterBoolean.write(value.`openStart`, buf)
+            FfiConverterBoolean.write(value.`openEnd`, buf)
+    }
+}
+
+
+
 
 enum class Coast {
     
@@ -1333,9 +1382,11 @@ public object FfiConverterTypeCoast: FfiConverterRustBuffer<Coast> {
 
 sealed class TideException(message: String): kotlin.Exception(message) {
         
-        class StationNotFound(message: String) : TideException(message)
+        class PortNotFound(message: String) : TideException(message)
         
         class InvalidDate(message: String) : TideException(message)
+        
+        class InvalidLevel(message: String) : TideException(message)
         
 
     companion object ErrorHandler : UniffiRustCallStatusErrorHandler<TideException> {
@@ -1350,8 +1401,9 @@ public object FfiConverterTypeTideError : FfiConverterRustBuffer<TideException> 
     override fun read(buf: ByteBuffer): TideException {
         
             return when(buf.getInt()) {
-            1 -> TideException.StationNotFound(FfiConverterString.read(buf))
+            1 -> TideException.PortNotFound(FfiConverterString.read(buf))
             2 -> TideException.InvalidDate(FfiConverterString.read(buf))
+            3 -> TideException.InvalidLevel(FfiConverterString.read(buf))
             else -> throw RuntimeException("invalid error enum value, something is very wrong!!")
         }
         
@@ -1363,7 +1415,7 @@ public object FfiConverterTypeTideError : FfiConverterRustBuffer<TideException> 
 
     override fun write(value: TideException, buf: ByteBuffer) {
         when(value) {
-            is TideException.StationNotFound -> {
+            is TideException.PortNotFound -> {
                 buf.putInt(1)
                 Unit
             }
@@ -1371,10 +1423,44 @@ public object FfiConverterTypeTideError : FfiConverterRustBuffer<TideException> 
                 buf.putInt(2)
                 Unit
             }
+            is TideException.InvalidLevel -> {
+                buf.putInt(3)
+                Unit
+            }
         }.let { /* this makes the `when` an expression, which ensures it is exhaustive */ }
     }
 
 }
+
+
+
+
+enum class WaterSide {
+    
+    ABOVE,
+    BELOW;
+    companion object
+}
+
+
+/**
+ * @suppress
+ */
+public object FfiConverterTypeWaterSide: FfiConverterRustBuffer<WaterSide> {
+    override fun read(buf: ByteBuffer) = try {
+        WaterSide.values()[buf.getInt() - 1]
+    } catch (e: IndexOutOfBoundsException) {
+        throw RuntimeException("invalid enum value, something is very wrong!!", e)
+    }
+
+    override fun allocationSize(value: WaterSide) = 4UL
+
+    override fun write(value: WaterSide, buf: ByteBuffer) {
+        buf.putInt(value.ordinal + 1)
+    }
+}
+
+
 
 
 
@@ -1414,28 +1500,28 @@ public object FfiConverterOptionalUByte: FfiConverterRustBuffer<kotlin.UByte?> {
 /**
  * @suppress
  */
-public object FfiConverterOptionalTypeStation: FfiConverterRustBuffer<Station?> {
-    override fun read(buf: ByteBuffer): Station? {
+public object FfiConverterOptionalTypePort: FfiConverterRustBuffer<Port?> {
+    override fun read(buf: ByteBuffer): Port? {
         if (buf.get().toInt() == 0) {
             return null
         }
-        return FfiConverterTypeStation.read(buf)
+        return FfiConverterTypePort.read(buf)
     }
 
-    override fun allocationSize(value: Station?): ULong {
+    override fun allocationSize(value: Port?): ULong {
         if (value == null) {
             return 1UL
         } else {
-            return 1UL + FfiConverterTypeStation.allocationSize(value)
+            return 1UL + FfiConverterTypePort.allocationSize(value)
         }
     }
 
-    override fun write(value: Station?, buf: ByteBuffer) {
+    override fun write(value: Port?, buf: ByteBuffer) {
         if (value == null) {
             buf.put(0)
         } else {
             buf.put(1)
-            FfiConverterTypeStation.write(value, buf)
+            FfiConverterTypePort.write(value, buf)
         }
     }
 }
@@ -1502,24 +1588,24 @@ public object FfiConverterSequenceTypeHeightSample: FfiConverterRustBuffer<List<
 /**
  * @suppress
  */
-public object FfiConverterSequenceTypeStation: FfiConverterRustBuffer<List<Station>> {
-    override fun read(buf: ByteBuffer): List<Station> {
+public object FfiConverterSequenceTypePort: FfiConverterRustBuffer<List<Port>> {
+    override fun read(buf: ByteBuffer): List<Port> {
         val len = buf.getInt()
-        return List<Station>(len) {
-            FfiConverterTypeStation.read(buf)
+        return List<Port>(len) {
+            FfiConverterTypePort.read(buf)
         }
     }
 
-    override fun allocationSize(value: List<Station>): ULong {
+    override fun allocationSize(value: List<Port>): ULong {
         val sizeForLength = 4UL
-        val sizeForItems = value.map { FfiConverterTypeStation.allocationSize(it) }.sum()
+        val sizeForItems = value.map { FfiConverterTypePort.allocationSize(it) }.sum()
         return sizeForLength + sizeForItems
     }
 
-    override fun write(value: List<Station>, buf: ByteBuffer) {
+    override fun write(value: List<Port>, buf: ByteBuffer) {
         buf.putInt(value.size)
         value.iterator().forEach {
-            FfiConverterTypeStation.write(it, buf)
+            FfiConverterTypePort.write(it, buf)
         }
     }
 }
@@ -1550,59 +1636,97 @@ public object FfiConverterSequenceTypeTidalExtreme: FfiConverterRustBuffer<List<
             FfiConverterTypeTidalExtreme.write(it, buf)
         }
     }
-} fun `getStation`(`id`: kotlin.String): Station? {
-            return FfiConverterOptionalTypeStation.lift(
+}
+
+
+
+
+/**
+ * @suppress
+ */
+public object FfiConverterSequenceTypeWaterWindow: FfiConverterRustBuffer<List<WaterWindow>> {
+    override fun read(buf: ByteBuffer): List<WaterWindow> {
+        val len = buf.getInt()
+        return List<WaterWindow>(len) {
+            FfiConverterTypeWaterWindow.read(buf)
+        }
+    }
+
+    override fun allocationSize(value: List<WaterWindow>): ULong {
+        val sizeForLength = 4UL
+        val sizeForItems = value.map { FfiConverterTypeWaterWindow.allocationSize(it) }.sum()
+        return sizeForLength + sizeForItems
+    }
+
+    override fun write(value: List<WaterWindow>, buf: ByteBuffer) {
+        buf.putInt(value.size)
+        value.iterator().forEach {
+            FfiConverterTypeWaterWindow.write(it, buf)
+        }
+    }
+} fun `getPort`(`id`: kotlin.String): Port? {
+            return FfiConverterOptionalTypePort.lift(
     uniffiRustCall() { _status ->
-    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_get_station(
+    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_get_port(
         FfiConverterString.lower(`id`),_status)
 }
     )
     }
     
 
-    @Throws(TideException::class) fun `heightAt`(`stationId`: kotlin.String, `timestamp`: kotlin.Long): kotlin.Double {
+    @Throws(TideException::class) fun `heightAt`(`portId`: kotlin.String, `timestamp`: kotlin.Long): kotlin.Double {
             return FfiConverterDouble.lift(
     uniffiRustCallWithError(TideException) { _status ->
     UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_height_at(
-        FfiConverterString.lower(`stationId`),FfiConverterLong.lower(`timestamp`),_status)
+        FfiConverterString.lower(`portId`),FfiConverterLong.lower(`timestamp`),_status)
 }
     )
     }
     
- fun `listStations`(): List<Station> {
-            return FfiConverterSequenceTypeStation.lift(
+ fun `listPorts`(): List<Port> {
+            return FfiConverterSequenceTypePort.lift(
     uniffiRustCall() { _status ->
-    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_list_stations(
+    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_list_ports(
         _status)
 }
     )
     }
     
 
-    @Throws(TideException::class) fun `predictDay`(`stationId`: kotlin.String, `date`: kotlin.String): DayPrediction {
+    @Throws(TideException::class) fun `predictDay`(`portId`: kotlin.String, `date`: kotlin.String): DayPrediction {
             return FfiConverterTypeDayPrediction.lift(
     uniffiRustCallWithError(TideException) { _status ->
     UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_predict_day(
-        FfiConverterString.lower(`stationId`),FfiConverterString.lower(`date`),_status)
+        FfiConverterString.lower(`portId`),FfiConverterString.lower(`date`),_status)
 }
     )
     }
     
 
-    @Throws(TideException::class) fun `predictRange`(`stationId`: kotlin.String, `startDate`: kotlin.String, `endDate`: kotlin.String): List<DayPrediction> {
+    @Throws(TideException::class) fun `predictRange`(`portId`: kotlin.String, `startDate`: kotlin.String, `endDate`: kotlin.String): List<DayPrediction> {
             return FfiConverterSequenceTypeDayPrediction.lift(
     uniffiRustCallWithError(TideException) { _status ->
     UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_predict_range(
-        FfiConverterString.lower(`stationId`),FfiConverterString.lower(`startDate`),FfiConverterString.lower(`endDate`),_status)
+        FfiConverterString.lower(`portId`),FfiConverterString.lower(`startDate`),FfiConverterString.lower(`endDate`),_status)
 }
     )
     }
     
- fun `searchStations`(`query`: kotlin.String): List<Station> {
-            return FfiConverterSequenceTypeStation.lift(
+ fun `searchPorts`(`query`: kotlin.String): List<Port> {
+            return FfiConverterSequenceTypePort.lift(
     uniffiRustCall() { _status ->
-    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_search_stations(
+    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_search_ports(
         FfiConverterString.lower(`query`),_status)
+}
+    )
+    }
+    
+
+    @Throws(TideException::class) fun `waterWindows`(`portId`: kotlin.String, `startDate`: kotlin.String, `endDate`: kotlin.String, `level`: kotlin.Double, `side`: WaterSide): List<WaterWindow> {
+            return FfiConverterSequenceTypeWaterWindow.lift(
+    uniffiRustCallWithError(TideException) { _status ->
+    UniffiLib.INSTANCE.uniffi_nerith_full_uniffi_fn_func_water_windows(
+        FfiConverterString.lower(`portId`),FfiConverterString.lower(`startDate`),FfiConverterString.lower(`endDate`),FfiConverterDouble.lower(`level`),FfiConverterTypeWaterSide.lower(`side`),_status)
 }
     )
     }

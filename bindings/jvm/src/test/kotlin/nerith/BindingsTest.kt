@@ -90,7 +90,11 @@ private class Case(library: String, functions: Array<java.lang.reflect.Method>, 
             when (type) {
                 Long::class.javaPrimitiveType -> (arg as Number).toLong()
                 Double::class.javaPrimitiveType -> (arg as Number).toDouble()
-                else -> arg
+                // {"$enum": "Type.Variant"}: that variant of the enumeration.
+                else -> if (arg is JSONObject && arg.has("\$enum")) {
+                    val variant = arg.getString("\$enum").substringAfter('.')
+                    type.enumConstants.single { (it as Enum<*>).name.equals(variant, ignoreCase = true) }
+                } else arg
             }
         }
         val answer = try {
