@@ -20,6 +20,21 @@ Coast coast_to_ffi(full::Coast coast) {
   return Coast::Atlantic;
 }
 
+// The digits of `value`. Written out rather than by std::to_string, whose
+// helper GCC leaves as a default-visibility weak symbol in this object on
+// 32-bit ARM, where it would show in the static archive.
+std::string decimal(std::int32_t value) {
+  std::int64_t rest = value;
+  std::string digits = rest < 0 ? "-" : "";
+  if (rest < 0) rest = -rest;
+  std::string reversed;
+  do {
+    reversed.push_back(static_cast<char>('0' + rest % 10));
+    rest /= 10;
+  } while (rest > 0);
+  return digits.append(reversed.rbegin(), reversed.rend());
+}
+
 }  // namespace
 
 Port port_to_ffi(const full::Port& port) {
@@ -51,7 +66,7 @@ std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t
     }
     if (variant == 1) return windows::Side::Above;
     if (variant == 2) return windows::Side::Below;
-    return std::unexpected("Invalid WaterSide enum value: " + std::to_string(variant));
+    return std::unexpected("Invalid WaterSide enum value: " + decimal(variant));
   } catch (uniffi::wire::ReadError& error) {
     return std::unexpected(std::move(error.message));
   }
