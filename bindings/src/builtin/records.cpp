@@ -10,7 +10,6 @@ namespace nerith::uniffi::builtin {
 namespace {
 
 using wire::Reader;
-using wire::ReadError;
 
 ports::HarmonicConstituent read_constituent(Reader& in) {
   ports::HarmonicConstituent constituent;
@@ -44,17 +43,7 @@ void write(ByteBuffer& out, const TideError& error) {
 }
 
 std::expected<ports::Port, std::string> lift_port(std::span<const std::uint8_t> bytes) {
-  try {
-    Reader in(bytes);
-    ports::Port port = read_port(in);
-    if (in.remaining() != 0) {
-      return std::unexpected(
-          "junk data left in buffer after lifting (count: " + std::to_string(in.remaining()) + ")");
-    }
-    return port;
-  } catch (ReadError& error) {
-    return std::unexpected(std::move(error.message));
-  }
+  return wire::lift(bytes, read_port);
 }
 
 }  // namespace nerith::uniffi::builtin

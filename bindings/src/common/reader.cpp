@@ -35,4 +35,22 @@ std::optional<Utf8Error> check_utf8(std::span<const std::uint8_t> s) {
   return std::nullopt;
 }
 
+void Reader::finish() const {
+  if (!rest_.empty()) {
+    throw ReadError{
+        "junk data left in buffer after lifting (count: " + std::to_string(rest_.size()) + ")"};
+  }
+}
+
+std::int32_t Reader::variant(std::string_view enumeration, std::int32_t count) {
+  const std::int32_t value = i32();
+  if (value < 1 || value > count) {
+    // As a long long: the int overload leaves its digit helper as a weak
+    // default-visibility symbol on 32-bit ARM, visible in the static archives.
+    throw ReadError{"Invalid " + std::string(enumeration) +
+                    " enum value: " + std::to_string(static_cast<long long>(value))};
+  }
+  return value;
+}
+
 }  // namespace nerith::uniffi::wire

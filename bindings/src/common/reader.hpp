@@ -6,9 +6,12 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace nerith::uniffi::wire {
 
@@ -33,6 +36,9 @@ class Reader {
   explicit Reader(std::span<const std::uint8_t> bytes) : rest_(bytes) {}
 
   std::size_t remaining() const { return rest_.size(); }
+
+  // Throws unless every byte has been read.
+  void finish() const;
 
   std::span<const std::uint8_t> take(std::size_t count) {
     if (rest_.size() < count) {
@@ -60,6 +66,9 @@ class Reader {
     return byte == 1;
   }
 
+  // The variant number of an enumeration of `count` variants, counted from 1.
+  std::int32_t variant(std::string_view enumeration, std::int32_t count);
+
   // The i32 in front of a string or a sequence.
   std::size_t length() {
     const std::int32_t length = i32();
@@ -82,5 +91,20 @@ class Reader {
  private:
   std::span<const std::uint8_t> rest_;
 };
+
+// The value `read` takes from `bytes`, which it must fill exactly, or the
+// reading message.
+template <class Read>
+auto lift(std::span<const std::uint8_t> bytes, Read read)
+    -> std::expected<decltype(read(std::declval<Reader&>())), std::string> {
+  try {
+    Reader in(bytes);
+    auto value = read(in);
+    in.finish();
+    return value;
+  } catch (ReadError& error) {
+    return std::unexpected(std::move(error.message));
+  }
+}
 
 }  // namespace nerith::uniffi::wire

@@ -88,4 +88,11 @@ void write(ByteBuffer& out, const ports::DayPrediction& prediction) {
   write(out, prediction.heights);
 }
 
+void write(ByteBuffer& out, const windows::WaterWindow& window) {
+  write_i64(out, window.start);
+  write_i64(out, window.end);
+  write_bool(out, window.open_start);
+  write_bool(out, window.open_end);
+}
+
 }  // namespace nerith::uniffi::wire

@@ -12,6 +12,7 @@
 #include "common/frame.hpp"
 #include "nerith/ports.hpp"
 #include "nerith/ports/day_prediction.hpp"
+#include "nerith/windows.hpp"
 
 namespace nerith::uniffi::wire {
 
@@ -32,6 +33,7 @@ void write(ByteBuffer& out, const ports::Port& port);
 void write(ByteBuffer& out, const harmonic::extremes::Extreme& extreme);
 void write(ByteBuffer& out, const harmonic::engine::HeightSample& sample);
 void write(ByteBuffer& out, const ports::DayPrediction& prediction);
+void write(ByteBuffer& out, const windows::WaterWindow& window);
 
 template <class T>
 void write(ByteBuffer& out, const std::vector<T>& items) {

@@ -129,14 +129,8 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_water_windows(RustBuffer port_id,
     const std::string_view last = last_arg.text();
     const auto lifted = nerith::full_uniffi::lift_side(side_arg.bytes());
     if (!lifted) return std::unexpected(nerith::uniffi::unreadable("side", lifted.error()));
-    auto found = nerith::full::water_windows(id, first, last, level, *lifted);
-    if (!found) {
-      return std::unexpected(nerith::uniffi::error_value(to_tide_error(std::move(found.error()))));
-    }
-    std::vector<nerith::full_uniffi::WaterWindow> windows;
-    windows.reserve(found->size());
-    for (const auto& window : *found) windows.push_back({window});
-    return nerith::uniffi::wire::lower(windows).release();
+    return lowered_answer(nerith::full::water_windows(id, first, last, level, *lifted),
+                          to_tide_error);
   });
 }
 

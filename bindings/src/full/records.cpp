@@ -20,21 +20,6 @@ Coast coast_to_ffi(full::Coast coast) {
   return Coast::Atlantic;
 }
 
-// The digits of `value`. Written out rather than by std::to_string, whose
-// helper GCC leaves as a default-visibility weak symbol in this object on
-// 32-bit ARM, where it would show in the static archive.
-std::string decimal(std::int32_t value) {
-  std::int64_t rest = value;
-  std::string digits = rest < 0 ? "-" : "";
-  if (rest < 0) rest = -rest;
-  std::string reversed;
-  do {
-    reversed.push_back(static_cast<char>('0' + rest % 10));
-    rest /= 10;
-  } while (rest > 0);
-  return digits.append(reversed.rbegin(), reversed.rend());
-}
-
 }  // namespace
 
 Port port_to_ffi(const full::Port& port) {
@@ -57,19 +42,9 @@ TideError to_tide_error(api::ApiError error) {
 }
 
 std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t> bytes) {
-  try {
-    uniffi::wire::Reader in(bytes);
-    const std::int32_t variant = in.i32();
-    if (in.remaining() != 0) {
-      return std::unexpected(
-          "junk data left in buffer after lifting (count: " + std::to_string(in.remaining()) + ")");
-    }
-    if (variant == 1) return windows::Side::Above;
-    if (variant == 2) return windows::Side::Below;
-    return std::unexpected("Invalid WaterSide enum value: " + decimal(variant));
-  } catch (uniffi::wire::ReadError& error) {
-    return std::unexpected(std::move(error.message));
-  }
+  return uniffi::wire::lift(bytes, [](uniffi::wire::Reader& in) {
+    return in.variant("WaterSide", 2) == 1 ? windows::Side::Above : windows::Side::Below;
+  });
 }
 
 void write(uniffi::ByteBuffer& out, const Port& port) {
@@ -86,13 +61,6 @@ void write(uniffi::ByteBuffer& out, const Port& port) {
 void write(uniffi::ByteBuffer& out, const TideError& error) {
   uniffi::wire::write_i32(out, static_cast<std::int32_t>(error.kind));
   uniffi::wire::write_string(out, error.message);
-}
-
-void write(uniffi::ByteBuffer& out, const WaterWindow& window) {
-  uniffi::wire::write_i64(out, window.window.start);
-  uniffi::wire::write_i64(out, window.window.end);
-  uniffi::wire::write_bool(out, window.window.open_start);
-  uniffi::wire::write_bool(out, window.window.open_end);
 }
 
 }  // namespace nerith::full_uniffi

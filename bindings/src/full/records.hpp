@@ -1,8 +1,8 @@
 // The binding records of libnerith_full_uniffi.so that nerith.udl does not
-// have, and their bytes on the wire: a Port and a WaterWindow are their
-// fields in declaration order; Coast, WaterSide and TideError their i32
-// variant number counted from 1. DayPrediction and its parts are the core's
-// records, written by common/wire.hpp.
+// have, and their bytes on the wire: a Port is its fields in declaration
+// order; Coast, WaterSide and TideError their i32 variant number counted
+// from 1. DayPrediction, WaterWindow and their parts are the core's records,
+// written by common/wire.hpp.
 #pragma once
 
 #include <cstdint>
@@ -38,11 +38,6 @@ struct TideError {
   std::string message;
 };
 
-// The core's window, in its own namespace so that wire::lower finds write.
-struct WaterWindow {
-  windows::WaterWindow window;
-};
-
 Port port_to_ffi(const full::Port& port);
 TideError to_tide_error(api::ApiError error);
 
@@ -53,6 +48,5 @@ std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t
 // Found by wire::lower through the records' namespace.
 void write(uniffi::ByteBuffer& out, const Port& port);
 void write(uniffi::ByteBuffer& out, const TideError& error);
-void write(uniffi::ByteBuffer& out, const WaterWindow& window);
 
 }  // namespace nerith::full_uniffi
