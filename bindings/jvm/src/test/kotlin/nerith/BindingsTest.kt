@@ -90,9 +90,9 @@ private class Case(library: String, functions: Array<java.lang.reflect.Method>, 
             when (type) {
                 Long::class.javaPrimitiveType -> (arg as Number).toLong()
                 Double::class.javaPrimitiveType -> (arg as Number).toDouble()
-                // {"$enum": "Type.Variant"}: that variant of the enumeration.
-                else -> if (arg is JSONObject && arg.has("\$enum")) {
-                    val variant = arg.getString("\$enum").substringAfter('.')
+                // {"$enum": "Type.Variant"}, a map once the array is a list: that variant of the enumeration.
+                else -> if (arg is Map<*, *> && "\$enum" in arg) {
+                    val variant = arg["\$enum"].toString().substringAfter('.')
                     type.enumConstants.single { (it as Enum<*>).name.equals(variant, ignoreCase = true) }
                 } else arg
             }
