@@ -151,10 +151,10 @@ def buffers_seeds():
 
 
 # Query operations: 0 get, 1 height_at, 2 predict_day, 3 predict_range,
-# 4 search. Argument kinds: 0 all-zero, 1 alloc(0), 2 reserve-built,
+# 4 search, 5 water_windows (the full library only). Argument kinds: 0 all-zero, 1 alloc(0), 2 reserve-built,
 # 3 shortened, 4..6 malformed, 7..9 from_bytes.
 def call(p, op):
-    return p.choice(op, 4)
+    return p.choice(op, 5)
 
 
 def arg(p, text, kind=9):
@@ -233,6 +233,22 @@ def full_queries_seeds():
     arg(call(p, 3).text("2024-03-12").text("2024-03-11"), "FR-BREST").choice(1, 15)
     arg(call(p, 3).text("2024-12-31").text("2025-01-01"), "FR-PAPEETE").choice(0, 15)
     seeds["station_and_dates"] = p.data()
+
+    # Water windows: dates, a station, then the level (a flag, then a fraction
+    # of -2..12 m or a double's bits) and the side (1 above, 2 below, 0 bytes).
+    def windows(p, first, last, station, level_bits, side, side_text=None):
+        arg(call(p, 5).text(first).text(last), station)
+        p.integer(0, 1).integer(level_bits, 8).choice(side, 2)
+        return p if side_text is None else p.text(side_text)
+
+    p = Provider()
+    fraction = int((8.5 + 2) / 14 * ((1 << 64) - 1))
+    arg(call(p, 5).text("2024-03-11").text("2024-03-12"), "FR-SAINT-MALO")
+    p.integer(1, 1).integer(fraction, 8).choice(1, 2)
+    windows(p, "2024-03-11", "2024-03-11", "FR-BREST", struct.unpack(">Q", struct.pack(">d", 20.0))[0], 2)
+    windows(p, "2024-03-11", "2024-03-11", "FR-BREST", 0x7FF8000000000000, 1)
+    windows(p, "2024-03-11", "2024-03-11", "FR-BREST", 0, 0, "\x00\x00\x00\x03")
+    seeds["water_windows"] = p.data()
     seeds["malformed"] = malformed_queries()
     return seeds
 

@@ -1,7 +1,8 @@
-// Arbitrary bytes as the text arguments of the five queries that take text
-// (get, height_at, predict_day, predict_range, search), each argument in any
-// buffer a caller may pass (made by from_bytes, by alloc and reserve, empty,
-// all-zero, shortened) or in a malformed one, against either library (the
+// Arbitrary bytes as the text arguments of the queries that take text (get,
+// height_at, predict_day, predict_range, search, and the second library's
+// water_windows), each argument in any buffer a caller may pass (made by
+// from_bytes, by alloc and reserve, empty, all-zero, shortened) or in a
+// malformed one, against either library (the
 // target it is linked with). Every answer is checked against an oracle: the
 // ids the library lists and the dates the core's own reader accepts, which
 // both models share.
@@ -11,6 +12,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -235,6 +237,90 @@ void predict_range(FuzzedDataProvider& in) {
   reclaim(last);
 }
 
+// A lowered sequence of water windows, checked against any range's rules:
+// inside [start, end), each at least a second long, in time order, open ends
+// only at the range's ends. Returns their total duration.
+std::int64_t read_windows(std::span<const std::uint8_t> bytes, std::int64_t start,
+                          std::int64_t end) {
+  Reader in(bytes);
+  std::int64_t total = 0;
+  std::int64_t previous = start;
+  for (std::int32_t n = in.count(); n > 0; --n) {
+    const std::int64_t from = in.i64();
+    const std::int64_t to = in.i64();
+    const bool open_start = in.boolean();
+    const bool open_end = in.boolean();
+    require(from >= previous && from < to && to <= end, "windows out of the range or of order");
+    require(!open_start || from == start, "an open start inside the range");
+    require(!open_end || to == end, "an open end inside the range");
+    total += to - from;
+    previous = to;
+  }
+  require(in.remaining() == 0, "bytes left after the windows");
+  return total;
+}
+
+// The side's lowered bytes: a variant (1 above, 2 below) or arbitrary bytes.
+std::string side_bytes(std::int32_t variant) {
+  std::string bytes(4, '\0');
+  bytes[3] = static_cast<char>(variant);
+  return bytes;
+}
+
+// Water windows, the second library's own: the dates as a range's, any
+// double as the level or one the tide crosses, any bytes as the side. A
+// readable call is made on the other side too: the two must tile the range.
+void water_windows(FuzzedDataProvider& in) {
+  const std::string first_text = in.ConsumeRandomLengthString(32);
+  const std::string last_text = in.ConsumeRandomLengthString(32);
+  const std::optional<std::int64_t> s0 = day_start(first_text);
+  const std::optional<std::int64_t> s1 = day_start(last_text);
+  if (s0 && s1 && *s0 <= *s1 && (*s1 - *s0) / 86400 >= kLongestRange) return;
+
+  Argument id = argument(in);
+  const double level = in.ConsumeBool()
+                           ? in.ConsumeFloatingPointInRange(-2.0, 12.0)
+                           : std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());
+  const std::int32_t variant = in.ConsumeIntegralInRange(0, 2);  // 0: arbitrary bytes
+  const std::string side = variant == 0 ? in.ConsumeRandomLengthString(8) : side_bytes(variant);
+  const bool readable_side = side == side_bytes(1) || side == side_bytes(2);
+
+  std::optional<TideError> error;
+  if (std::isnan(level)) {
+    error = TideError{3, "NaN"};
+  } else if (!s0) {
+    error = TideError{2, first_text};
+  } else if (!s1) {
+    error = TideError{2, last_text};
+  } else if (*s0 > *s1) {
+    error = TideError{2, first_text + " > " + last_text};
+  } else if (!known(id.text)) {
+    error = TideError{1, id.text};
+  }
+  auto call = [&](RustBuffer id_buffer, const std::string& side_text, RustCallStatus& status) {
+    return library().water_windows(id_buffer, lend(first_text), lend(last_text), level,
+                                   lend(side_text), &status);
+  };
+  RustCallStatus status{};
+  const RustBuffer result = call(id.buffer, side, status);
+  if (id.malformed == nullptr && !readable_side) {
+    const Failure failure = settle(status);
+    require(failure.code == 2 && failure.message().starts_with("Failed to convert arg 'side': "),
+            "an unreadable side was not refused");
+    require(is_zero(result), "a refused call returned something");
+  } else if (answered(status, id.malformed, error, is_zero(result))) {
+    const std::int64_t start = *s0;
+    const std::int64_t end = *s1 + 86400;
+    const std::int64_t kept = read_windows(take(result), start, end);
+    RustCallStatus other{};
+    const RustBuffer rest = call(lend(id.text), side_bytes(side == side_bytes(1) ? 2 : 1), other);
+    require(settle(other).code == 0, "the other side failed");
+    require(kept + read_windows(take(rest), start, end) == end - start,
+            "the two sides do not tile the range");
+  }
+  reclaim(id);
+}
+
 void search(FuzzedDataProvider& in) {
   Argument query = argument(in);
   RustCallStatus status{};
@@ -263,7 +349,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
   for (int call = 0; call < 8 && in.remaining_bytes() > 0; ++call) {
-    switch (in.ConsumeIntegralInRange(0, 4)) {
+    switch (in.ConsumeIntegralInRange(0, 5)) {
       case 0:
         get(in);
         break;
@@ -276,8 +362,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 3:
         predict_range(in);
         break;
-      default:
+      case 4:
         search(in);
+        break;
+      default:
+        if (library().water_windows != nullptr) water_windows(in);
         break;
     }
   }

@@ -40,6 +40,9 @@ struct QueryFunctions {
   RustBuffer (*predict_day)(RustBuffer id, RustBuffer date, RustCallStatus*);
   RustBuffer (*predict_range)(RustBuffer id, RustBuffer first, RustBuffer last, RustCallStatus*);
   std::int32_t error_variants;  // TideError's variants, numbered from 1
+  // The second library's own; null for the first.
+  RustBuffer (*water_windows)(RustBuffer id, RustBuffer first, RustBuffer last, double level,
+                              RustBuffer side, RustCallStatus*) = nullptr;
 };
 
 inline constexpr QueryFunctions kNerithQueries{kNerith,
@@ -57,6 +60,7 @@ inline constexpr QueryFunctions kFullQueries{kFull,
                                              uniffi_nerith_full_uniffi_fn_func_height_at,
                                              uniffi_nerith_full_uniffi_fn_func_predict_day,
                                              uniffi_nerith_full_uniffi_fn_func_predict_range,
-                                             3};
+                                             3,
+                                             uniffi_nerith_full_uniffi_fn_func_water_windows};
 
 }  // namespace nerith::uniffi::testing
