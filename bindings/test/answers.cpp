@@ -1,5 +1,5 @@
 // Prints the answers of both libraries to one fixed set of calls: every
-// function, at ports and gauges of each coast, on dates from 1950 to 2080,
+// query function, at ports and gauges of each coast, on dates from 1950 to 2080,
 // with the 91-day range at FR-ROSCOFF that catches the rare last-bit
 // differences of libm's cos. One line per call:
 //   <library> TAB <kind> TAB <label> TAB <status code> TAB <result hex> TAB <error hex>
@@ -54,7 +54,7 @@ Answer finish(const BufferFunctions& library, RustCallStatus& status, RustBuffer
 
 struct Call {
   std::string library;
-  std::string kind;  // list, get, search, height, day, range or add
+  std::string kind;  // list, get, search, height, day, range, windows or add
   std::string label;
   std::function<Answer()> run;
 };
@@ -100,6 +100,17 @@ class Calls {
         [id, first, last](const QueryFunctions& l, RustCallStatus& s) {
           const BufferFunctions& b = l.buffers;
           return l.predict_range(lend(b, id), lend(b, first), lend(b, last), &s);
+        });
+  }
+  // Water windows, the second library's own; side 1 is above, 2 below.
+  void windows(std::string id, std::string first, std::string last, double level, int side) {
+    add("windows",
+        id + " " + first + " " + last + (side == 1 ? " above " : " below ") + std::to_string(level),
+        [=](const QueryFunctions& l, RustCallStatus& s) {
+          const BufferFunctions& b = l.buffers;
+          const char variant[] = {0, 0, 0, static_cast<char>(side)};
+          return l.water_windows(lend(b, id), lend(b, first), lend(b, last), level,
+                                 lend(b, {variant, 4}), &s);
         });
   }
 
@@ -201,6 +212,9 @@ std::vector<Call> full_calls() {
   c.range("FR-PAPEETE", "2024-03-10", "2024-03-16");
   c.range("FR-MARSEILLE", "2024-12-30", "2025-01-01");
   c.range("FR-BREST", "2024-03-12", "2024-03-11");
+  c.windows("FR-SAINT-MALO", "2024-03-10", "2024-03-16", 8.5, 1);
+  c.windows("FR-BREST", "1950-06-21", "1950-06-22", 3.0, 2);
+  c.windows("FR-PAPEETE", "2080-12-30", "2080-12-31", 0.3, 1);
   return calls;
 }
 

@@ -98,10 +98,11 @@ DAY = record(("port_id", string), ("date", string),
              ("extremes", sequence(record(("time", i64), ("height", height),
                                           ("is_high", boolean), ("coefficient", optional(u8))))),
              ("heights", sequence(record(("time", i64), ("height", height)))))
+WINDOW = record(("start", i64), ("end", i64), ("open_start", boolean), ("open_end", boolean))
 KINDS = {"list": lambda station: sequence(station), "search": lambda station: sequence(station),
          "get": lambda station: optional(station), "height": lambda station: height,
          "day": lambda station: DAY, "range": lambda station: sequence(DAY),
-         "add": lambda station: nothing}
+         "windows": lambda station: sequence(WINDOW), "add": lambda station: nothing}
 STATIONS = {"builtin": PORT, "full": FULL_PORT}
 
 
