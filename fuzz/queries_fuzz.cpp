@@ -190,13 +190,34 @@ void predict_day(FuzzedDataProvider& in) {
   reclaim(date);
 }
 
+// The two dates of a range call, read first: a call skipped as too long
+// leaves no buffer behind.
+struct RangeDates {
+  std::string first_text, last_text;
+  std::optional<std::int64_t> s0, s1;
+
+  explicit RangeDates(FuzzedDataProvider& in)
+      : first_text(in.ConsumeRandomLengthString(32)),
+        last_text(in.ConsumeRandomLengthString(32)),
+        s0(day_start(first_text)),
+        s1(day_start(last_text)) {}
+
+  bool too_long() const { return s0 && s1 && *s0 <= *s1 && (*s1 - *s0) / 86400 >= kLongestRange; }
+
+  // The TideError a range call must report: the dates are read before the port.
+  std::optional<TideError> error(const std::string& id) const {
+    if (!s0) return TideError{2, first_text};
+    if (!s1) return TideError{2, last_text};
+    if (*s0 > *s1) return TideError{2, first_text + " > " + last_text};
+    if (!known(id)) return TideError{1, id};
+    return std::nullopt;
+  }
+};
+
 void predict_range(FuzzedDataProvider& in) {
-  // Decided before any buffer is made, so that a skipped call leaves nothing behind.
-  const std::string first_text = in.ConsumeRandomLengthString(32);
-  const std::string last_text = in.ConsumeRandomLengthString(32);
-  const std::optional<std::int64_t> s0 = day_start(first_text);
-  const std::optional<std::int64_t> s1 = day_start(last_text);
-  if (s0 && s1 && *s0 <= *s1 && (*s1 - *s0) / 86400 >= kLongestRange) return;
+  const RangeDates dates(in);
+  if (dates.too_long()) return;
+  const auto& [first_text, last_text, s0, s1] = dates;
 
   Argument id = argument(in);
   const bool malformed_dates = in.ConsumeIntegralInRange(0, 15) == 0;
@@ -207,16 +228,7 @@ void predict_range(FuzzedDataProvider& in) {
     last.buffer.len = last.buffer.capacity + 1;
     last.malformed = "RustBuffer length exceeds capacity";
   }
-  std::optional<TideError> error;
-  if (!s0) {
-    error = TideError{2, first_text};
-  } else if (!s1) {
-    error = TideError{2, last_text};
-  } else if (*s0 > *s1) {
-    error = TideError{2, first_text + " > " + last_text};
-  } else if (!known(id.text)) {
-    error = TideError{1, id.text};
-  }
+  const std::optional<TideError> error = dates.error(id.text);
   RustCallStatus status{};
   const RustBuffer result = library().predict_range(id.buffer, first.buffer, last.buffer, &status);
   if (answered(status, first_malformed({&id, &first, &last}), error, is_zero(result))) {
@@ -271,11 +283,9 @@ std::string side_bytes(std::int32_t variant) {
 // double as the level or one the tide crosses, any bytes as the side. A
 // readable call is made on the other side too: the two must tile the range.
 void water_windows(FuzzedDataProvider& in) {
-  const std::string first_text = in.ConsumeRandomLengthString(32);
-  const std::string last_text = in.ConsumeRandomLengthString(32);
-  const std::optional<std::int64_t> s0 = day_start(first_text);
-  const std::optional<std::int64_t> s1 = day_start(last_text);
-  if (s0 && s1 && *s0 <= *s1 && (*s1 - *s0) / 86400 >= kLongestRange) return;
+  const RangeDates dates(in);
+  if (dates.too_long()) return;
+  const auto& [first_text, last_text, s0, s1] = dates;
 
   Argument id = argument(in);
   const double level = in.ConsumeBool()
@@ -285,18 +295,9 @@ void water_windows(FuzzedDataProvider& in) {
   const std::string side = variant == 0 ? in.ConsumeRandomLengthString(8) : side_bytes(variant);
   const bool readable_side = side == side_bytes(1) || side == side_bytes(2);
 
-  std::optional<TideError> error;
-  if (std::isnan(level)) {
-    error = TideError{3, "NaN"};
-  } else if (!s0) {
-    error = TideError{2, first_text};
-  } else if (!s1) {
-    error = TideError{2, last_text};
-  } else if (*s0 > *s1) {
-    error = TideError{2, first_text + " > " + last_text};
-  } else if (!known(id.text)) {
-    error = TideError{1, id.text};
-  }
+  // The level is read before the dates.
+  const std::optional<TideError> error =
+      std::isnan(level) ? TideError{3, "NaN"} : dates.error(id.text);
   auto call = [&](RustBuffer id_buffer, const std::string& side_text, RustCallStatus& status) {
     return library().water_windows(id_buffer, lend(first_text), lend(last_text), level,
                                    lend(side_text), &status);
