@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "minutes.hpp"
 #include "text.hpp"
 
 namespace nerith::cli {
@@ -83,21 +84,22 @@ std::string text_element(double x, double y, const char* anchor, const char* sty
 
 }  // namespace
 
-Chart make_chart(const ports::Port& port, std::span<const DayView> days, const Zone& zone) {
+Chart make_chart(const ports::Port& port, std::span<const DayView> days, const Zone& zone,
+                 std::string_view datum) {
   Chart chart;
   chart.title = port.name;
   const std::string clock = zone.is_utc() ? "times UTC" : "times " + zone.name();
   if (!days.empty()) {
     const std::string dates = days.size() == 1 ? long_date(days.front().day, true)
                                                : date_span(days.front().day, days.back().day);
-    chart.subtitle = dates + " · " + clock + " · heights in metres";
+    chart.subtitle = dates + " · " + clock + " · heights in metres " + std::string(datum);
   }
   for (const auto& view : days) {
     ChartDay day{long_date(view.day, false), view.start, view.end, view.heights, {}, {}};
     for (const auto& e : view.extremes) {
       day.marks.push_back({e.time, e.height, e.is_high,
                            e.coefficient ? std::optional<int>(*e.coefficient) : std::nullopt,
-                           clock_text(zone.local(e.time))});
+                           clock_text(zone.local(minute_nearest(e.time, zone)))});
     }
     // Every zone's offset is a whole number of quarter hours.
     for (std::int64_t t = view.start; t <= view.end; t += 900) {

@@ -20,7 +20,7 @@ struct ChartMark {
   double height = 0.0;
   bool is_high = false;
   std::optional<int> coefficient;
-  std::string clock;  // "03:53"
+  std::string clock;  // "03:54", to the nearest minute
 };
 
 struct ChartTick {
@@ -39,7 +39,7 @@ struct ChartDay {
 
 struct Chart {
   std::string title;     // the station's name
-  std::string subtitle;  // dates, clock and units
+  std::string subtitle;  // dates, clock, units and datum
   std::vector<ChartDay> days;
   // A water level to draw as a dashed line, and the windows to shade behind
   // the curve; with no level the chart is drawn as before.
@@ -47,8 +47,10 @@ struct Chart {
   std::vector<windows::WaterWindow> windows = {};
 };
 
-// What the chart shows of these days, with times read on the zone's clock.
-Chart make_chart(const ports::Port& port, std::span<const DayView> days, const Zone& zone);
+// What the chart shows of these days, with times read on the zone's clock
+// and heights said to be `datum` ("above chart datum").
+Chart make_chart(const ports::Port& port, std::span<const DayView> days, const Zone& zone,
+                 std::string_view datum);
 
 // A standalone SVG document.
 std::string render_svg(const Chart& chart);

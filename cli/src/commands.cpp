@@ -15,9 +15,11 @@
 #include "format.hpp"
 #include "ics.hpp"
 #include "local_days.hpp"
-#include "nerith/api.hpp"
-#include "nerith/full/api.hpp"
+#include "models.hpp"
 #include "nerith/model.hpp"
+#include "station_search.hpp"
+#include "text.hpp"
+#include "tide_keys.hpp"
 #include "timezone.hpp"
 #include "water_format.hpp"
 
@@ -29,23 +31,24 @@ struct Failure {
   std::string message;
 };
 
-// The text to print on success.
-using Result = std::expected<std::string, Failure>;
+// What to print on success: the answer on standard output, and notes
+// (warnings, or why nothing was written) on standard error.
+struct Output {
+  Output(std::string answer) : text(std::move(answer)) {}  // NOLINT: an answer alone
+  Output(std::string answer, std::string note) : text(std::move(answer)), notes(std::move(note)) {}
+  std::string text;
+  std::string notes;
+};
+using Result = std::expected<Output, Failure>;
+
+// The first and last UTC days the models predict: 0000-01-01 and 9999-12-31.
+const std::int64_t FIRST_DAY = *parse_date("0000-01-01");
+const std::int64_t LAST_DAY = *parse_date("9999-12-31");
 
 std::int64_t now_seconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::system_clock::now().time_since_epoch())
       .count();
-}
-
-// The models the command offers, in Model's order.
-const std::array<const model::Model*, 2>& models() {
-  static const std::array<const model::Model*, 2> all{&api::model(), &full::model()};
-  return all;
-}
-
-const model::Model& model_of(Model choice) {
-  return *models()[static_cast<std::size_t>(choice)];
 }
 
 // A run of days kept whole: the command cuts local days out of them.
@@ -62,64 +65,35 @@ class DayList final : public api::DaySink {
   std::vector<ports::DayPrediction> days_;
 };
 
-// Up to three stations the caller may have meant: those the model's search
-// finds for the whole text and for each word of it, most words matched first.
-std::vector<ports::Port> suggestions(const model::Model& model, std::string_view text) {
-  std::vector<std::pair<std::string_view, int>> terms;  // term, weight
-  if (text.size() >= 3) terms.emplace_back(text, 10);
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    const auto is_separator = [](char c) {
-      const auto u = static_cast<unsigned char>(c);
-      return u < 0x80 && !std::isalnum(u);
-    };
-    while (begin < text.size() && is_separator(text[begin])) ++begin;
-    std::size_t end = begin;
-    while (end < text.size() && !is_separator(text[end])) ++end;
-    if (end - begin >= 3 && end - begin < text.size())
-      terms.emplace_back(text.substr(begin, end - begin), 1);
-    begin = end;
-  }
-  std::vector<std::pair<ports::Port, int>> scored;
-  for (const auto& [term, weight] : terms) {
-    for (auto& port : model.search_ports(term)) {
-      const auto it =
-          std::ranges::find_if(scored, [&](const auto& s) { return s.first.id == port.id; });
-      if (it != scored.end()) {
-        it->second += weight;
-      } else {
-        scored.emplace_back(std::move(port), weight);
-      }
-    }
-  }
-  std::ranges::stable_sort(scored, std::greater<>{}, &std::pair<ports::Port, int>::second);
-  std::vector<ports::Port> best;
-  for (auto& entry : scored) {
-    if (best.size() == 3) break;
-    best.push_back(std::move(entry.first));
-  }
-  return best;
+// Which models hold a suggested station, and how to reach it from `current`.
+std::string held_by(const Suggestion& s, Model current) {
+  if (s.in_builtin && s.in_full) return "full and built-in models";
+  const Model holder = s.in_full ? Model::Full : Model::Builtin;
+  std::string text = holder == Model::Full ? "full model" : "built-in model";
+  if (holder != current) text += ": add --model " + std::string(model_name(holder));
+  return text;
 }
 
-Failure unknown_port(const model::Model& model, std::string_view id) {
+Failure unknown_port(Model current, std::string_view id) {
   std::string message = "unknown port '" + std::string(id) + "'";
-  for (const model::Model* elsewhere : models()) {
-    if (elsewhere == &model || !elsewhere->details(id)) continue;
-    const std::string name(elsewhere->name());
+  for (const Model elsewhere : MODELS) {
+    if (elsewhere == current || !model_of(elsewhere).details(id)) continue;
+    const std::string name(model_name(elsewhere));
     return {1, message + "\n" + std::string(id) + " is a station of the " + name +
                    " model: add --model " + name + " to use it."};
   }
-  const auto near = suggestions(model, id);
+  const auto near = suggestions(id, current);
   if (near.empty()) return {1, message + "\nRun 'nerith list' to see the stations."};
   message += "\nDid you mean:";
-  for (const auto& port : near) message += "\n  " + port.id + "  " + port.name;
+  for (const auto& s : near)
+    message += "\n  " + s.port.id + "  " + s.port.name + "  (" + held_by(s, current) + ")";
   return {1, message};
 }
 
 std::expected<model::StationDetails, Failure> find_port(const Invocation& invocation) {
   const model::Model& model = model_of(invocation.model);
   if (auto details = model.details(invocation.args[0])) return std::move(*details);
-  return std::unexpected(unknown_port(model, invocation.args[0]));
+  return std::unexpected(unknown_port(invocation.model, invocation.args[0]));
 }
 
 // The --tz clock; "local" is the station's own zone.
@@ -134,7 +108,7 @@ std::expected<Zone, Failure> find_zone(const Invocation& invocation,
 
 Failure from_api(const Invocation& invocation, const api::ApiError& error) {
   if (error.kind == api::ApiError::Kind::PortNotFound)
-    return unknown_port(model_of(invocation.model), error.text);
+    return unknown_port(invocation.model, error.text);
   if (error.kind == api::ApiError::Kind::InvalidLevel) return {2, "invalid level " + error.text};
   return {2, "invalid date '" + error.text + "'"};
 }
@@ -154,7 +128,7 @@ std::expected<UtcSpan, Failure> requested_span(const Invocation& invocation, con
   }
   count = invocation.days.value_or(1);
   const UtcSpan span = utc_days_covering(zone, first, count);
-  if (span.first < *parse_date("0000-01-01") || span.last > *parse_date("9999-12-31"))
+  if (span.first < FIRST_DAY || span.last > LAST_DAY)
     return std::unexpected(Failure{2, "predictions run from 0000-01-01 to 9999-12-31 UTC"});
   return span;
 }
@@ -215,6 +189,36 @@ std::int64_t floor_day(std::int64_t t) {
   return t / 86400 - (t % 86400 < 0 ? 1 : 0);
 }
 
+// The UTC days first .. last that cover [start, end), widened by `margin`
+// days on each side as far as predictions go.
+UtcSpan utc_days(std::int64_t start, std::int64_t end, std::int64_t margin) {
+  return {std::max(floor_day(start) - margin, FIRST_DAY),
+          std::min(floor_day(end - 1) + margin, LAST_DAY)};
+}
+
+// The high and low waters of a run of UTC days, in time order.
+class WaterList final : public api::DaySink {
+ public:
+  void begin(std::uint64_t) override {}
+  void day(const ports::DayPrediction& prediction) override {
+    waters_.insert(waters_.end(), prediction.extremes.begin(), prediction.extremes.end());
+  }
+  std::vector<harmonic::extremes::Extreme> take() && { return std::move(waters_); }
+
+ private:
+  std::vector<harmonic::extremes::Extreme> waters_;
+};
+
+std::expected<std::vector<harmonic::extremes::Extreme>, Failure> waters_of(
+    const Invocation& invocation, UtcSpan days) {
+  WaterList waters;
+  const auto done =
+      model_of(invocation.model)
+          .predict_range(invocation.args[0], date_text(days.first), date_text(days.last), waters);
+  if (!done) return std::unexpected(from_api(invocation, done.error()));
+  return std::move(waters).take();
+}
+
 Result height(const Invocation& invocation) {
   const auto port = find_port(invocation);
   if (!port) return std::unexpected(port.error());
@@ -245,6 +249,31 @@ std::expected<Prediction, Failure> prediction(const Invocation& invocation) {
   return Prediction{std::move(port->port), std::move(*zone), std::move(*days)};
 }
 
+// A calendar keys its events by tide on one clock for both models: the full
+// model's constants where it holds the station, else the model's own.
+TideClock tide_clock(const ports::Port& port) {
+  const auto full = model_of(Model::Full).details(port.id);
+  return TideClock(full ? full->port : port);
+}
+
+// The waters of the calendar's days and two days either side, keyed.
+std::expected<ics::Context, Failure> calendar_context(const Invocation& invocation,
+                                                      const ports::Port& port, UtcSpan days) {
+  auto waters = waters_of(invocation, days);
+  if (!waters) return std::unexpected(waters.error());
+  std::vector<std::string> keys = water_keys(tide_clock(port), *waters);
+  return ics::Context{std::move(*waters), std::move(keys)};
+}
+
+// The calendar of these events, or, with none, nothing and a note: a
+// calendar needs at least one event.
+Output calendar_of(const Invocation& invocation, const ports::Port& port, std::string name,
+                   const std::vector<ics::Event>& events, std::string_view nothing) {
+  if (events.empty()) return {"", "nerith: " + std::string(nothing) + ": no calendar written\n"};
+  name += ", " + std::string(model_label(invocation.model));
+  return ics::calendar(name, port, events, now_seconds());
+}
+
 Result predict(const Invocation& invocation) {
   const auto p = prediction(invocation);
   if (!p) return std::unexpected(p.error());
@@ -253,59 +282,117 @@ Result predict(const Invocation& invocation) {
       return prediction_json(invocation.args[0], p->days, p->zone, invocation.days.has_value());
     case Format::Csv:
       return prediction_csv(invocation.args[0], p->days, p->zone);
-    case Format::Ics:
-      return ics::calendar(ics::water_events(p->port, model_of(invocation.model).datum(), p->days),
-                           now_seconds());
+    case Format::Ics: {
+      const std::int64_t from = p->days.front().start;
+      const std::int64_t to = p->days.back().end;
+      const auto context = calendar_context(invocation, p->port, utc_days(from, to, 2));
+      if (!context) return std::unexpected(context.error());
+      const auto events =
+          ics::water_events(p->port, datum_phrase(invocation.model),
+                            coefficient_phrase(invocation.model), *context, from, to);
+      return calendar_of(invocation, p->port, "Tides at " + p->port.name, events,
+                         "no high or low water in these days");
+    }
     case Format::Table:
       break;
   }
-  return prediction_table(p->port, p->days, p->zone);
+  return prediction_table(p->port, invocation.model, p->days, p->zone);
 }
 
-// The windows of the model's UTC days that cover the local days, cut to the
-// local days' span: a window that runs past either end is cut there and says so.
+// The windows of the model's UTC days `days` that overlap [start, end).
+std::expected<std::vector<windows::WaterWindow>, Failure> overlapping_windows(
+    const Invocation& invocation, UtcSpan days, std::int64_t start, std::int64_t end) {
+  const auto found = model_of(invocation.model)
+                         .water_windows(invocation.args[0], date_text(days.first),
+                                        date_text(days.last), *invocation.level, invocation.side);
+  if (!found) return std::unexpected(from_api(invocation, found.error()));
+  std::vector<windows::WaterWindow> overlapping;
+  for (const windows::WaterWindow& w : *found) {
+    if (w.end > start && w.start < end) overlapping.push_back(w);
+  }
+  return overlapping;
+}
+
+// The windows of the UTC days that cover the local days, cut to the local
+// days' span: a window that runs past either end is cut there and says so.
 std::expected<std::vector<windows::WaterWindow>, Failure> local_windows(
     const Invocation& invocation, std::span<const DayView> days) {
   const std::int64_t start = days.front().start;
   const std::int64_t end = days.back().end;
-  const auto found =
-      model_of(invocation.model)
-          .water_windows(invocation.args[0], date_text(floor_day(start)),
-                         date_text(floor_day(end - 1)), *invocation.level, invocation.side);
-  if (!found) return std::unexpected(from_api(invocation, found.error()));
-  std::vector<windows::WaterWindow> cut;
-  for (windows::WaterWindow w : *found) {
-    if (w.end <= start || w.start >= end) continue;
+  auto found = overlapping_windows(invocation, utc_days(start, end, 0), start, end);
+  if (!found) return std::unexpected(found.error());
+  for (windows::WaterWindow& w : *found) {
     if (w.start <= start) w = {start, w.end, true, w.open_end};
     if (w.end >= end) w = {w.start, end, w.open_start, true};
-    cut.push_back(w);
   }
-  return cut;
+  return found;
+}
+
+// The windows that overlap [start, end), each to its true ends: the days
+// searched widen until no window is cut by them, up to the calendar's
+// WHOLE_WINDOW_DAYS either side (a window longer than that is a level the
+// tide crosses rarely), and the days searched.
+struct WholeWindows {
+  std::vector<windows::WaterWindow> windows;
+  UtcSpan days;
+};
+
+std::expected<WholeWindows, Failure> whole_windows(const Invocation& invocation, std::int64_t start,
+                                                   std::int64_t end) {
+  for (const std::int64_t margin : {std::int64_t{2}, ics::WHOLE_WINDOW_DAYS}) {
+    const UtcSpan days = utc_days(start, end, margin);
+    auto found = overlapping_windows(invocation, days, start, end);
+    if (!found) return std::unexpected(found.error());
+    const bool cut = !found->empty() && ((found->front().open_start && days.first > FIRST_DAY) ||
+                                         (found->back().open_end && days.last < LAST_DAY));
+    if (!cut || margin == ics::WHOLE_WINDOW_DAYS) return WholeWindows{std::move(*found), days};
+  }
+  std::unreachable();
 }
 
 Result water_windows(const Invocation& invocation) {
   const auto p = prediction(invocation);
   if (!p) return std::unexpected(p.error());
+  const double level = *invocation.level;
+  const std::string warning =
+      invocation.model == Model::Builtin ? builtin_datum_warning() : std::string();
+  if (invocation.format == Format::Ics) {
+    const std::int64_t from = p->days.front().start;
+    const std::int64_t to = p->days.back().end;
+    const auto whole = whole_windows(invocation, from, to);
+    if (!whole) return std::unexpected(whole.error());
+    const auto context = calendar_context(invocation, p->port, whole->days);
+    if (!context) return std::unexpected(context.error());
+    const auto events = ics::window_events(p->port, datum_phrase(invocation.model), level,
+                                           invocation.side, whole->windows, *context, from, to);
+    const char* side = invocation.side == windows::Side::Above ? "above" : "below";
+    Output calendar = calendar_of(invocation, p->port,
+                                  p->port.name + printf_string(": water %s %.2f m", side, level),
+                                  events, "no window in these days");
+    calendar.notes = warning + calendar.notes;
+    return calendar;
+  }
   const auto found = local_windows(invocation, p->days);
   if (!found) return std::unexpected(found.error());
-  const double level = *invocation.level;
   switch (invocation.format) {
     case Format::Json:
-      return windows_json(invocation.args[0], level, invocation.side, *found, p->zone);
+      return Output{windows_json(invocation.args[0], invocation.model, level, invocation.side,
+                                 *found, p->zone),
+                    warning};
     case Format::Csv:
-      return windows_csv(invocation.args[0], level, invocation.side, *found, p->zone);
+      return Output{windows_csv(invocation.args[0], level, invocation.side, *found, p->zone),
+                    warning};
     case Format::Ics:
-      return ics::calendar(ics::window_events(p->port, level, invocation.side, *found),
-                           now_seconds());
     case Format::Table:
       break;
   }
-  return windows_table(p->port, level, invocation.side, *found, p->zone);
+  return Output{windows_table(p->port, invocation.model, level, invocation.side, *found, p->zone),
+                warning};
 }
 
 // The height at an instant, and the high and low waters after it, from the
-// UTC day that holds it and the next (a high and a low water fall in any
-// 25 hours).
+// UTC day that holds it and the two after (a high and a low water fall in
+// any 25 hours), as far as predictions go.
 Result tide_now(const Invocation& invocation) {
   const auto port = find_port(invocation);
   if (!port) return std::unexpected(port.error());
@@ -316,20 +403,19 @@ Result tide_now(const Invocation& invocation) {
   const model::Model& model = model_of(invocation.model);
   const auto h = model.height_at(invocation.args[0], *t);
   if (!h) return std::unexpected(from_api(invocation, h.error()));
-  TideNow now{*t, *h, std::nullopt, std::nullopt};
-  const std::int64_t day = floor_day(*t);
-  if (day + 1 <= *parse_date("9999-12-31")) {
-    DayList days;
-    const auto done =
-        model.predict_range(invocation.args[0], date_text(day), date_text(day + 1), days);
-    if (!done) return std::unexpected(from_api(invocation, done.error()));
-    for (const auto& prediction : std::move(days).take()) {
-      for (const auto& e : prediction.extremes) {
-        if (e.time <= *t) continue;
-        auto& next = e.is_high ? now.next_high : now.next_low;
-        if (!next) next = e;
-      }
-    }
+  const auto waters = waters_of(invocation, {floor_day(*t), std::min(floor_day(*t) + 2, LAST_DAY)});
+  if (!waters) return std::unexpected(waters.error());
+  TideNow now{*t, *h, false, std::nullopt, std::nullopt};
+  for (const auto& e : *waters) {
+    auto& next = e.is_high ? now.next_high : now.next_low;
+    if (e.time > *t && !next) next = e;
+  }
+  if (now.next_high || now.next_low) {
+    now.rising = now.next_high && (!now.next_low || now.next_high->time < now.next_low->time);
+  } else {
+    // Past the last water predicted: the curve's slope says.
+    const auto before = model.height_at(invocation.args[0], *t - 60);
+    now.rising = before && *before < *h;
   }
   return invocation.format == Format::Json ? now_json(port->port, now, *zone)
                                            : now_text(port->port, now, *zone);
@@ -346,30 +432,32 @@ std::string default_chart_name(const ports::Port& port, const DayView& first) {
 Result chart(const Invocation& invocation) {
   const auto p = prediction(invocation);
   if (!p) return std::unexpected(p.error());
-  Chart drawing = make_chart(p->port, p->days, p->zone);
+  Chart drawing = make_chart(p->port, p->days, p->zone, datum_phrase(invocation.model));
+  std::string warning;
   if (invocation.level) {
     const auto found = local_windows(invocation, p->days);
     if (!found) return std::unexpected(found.error());
     drawing.level = invocation.level;
     drawing.windows = std::move(*found);
+    if (invocation.model == Model::Builtin) warning = builtin_datum_warning();
   }
   const std::string svg = render_svg(drawing);
   const std::string path = invocation.out.value_or(default_chart_name(p->port, p->days.front()));
-  if (path == "-") return svg;
+  if (path == "-") return Output{svg, warning};
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (file) file << svg;
   if (file) file.close();
   if (!file) {
     return std::unexpected(Failure{1, "cannot write '" + path + "': " + std::strerror(errno)});
   }
-  return "chart written to " + path + "\n";
+  return Output{"chart written to " + path + "\n", warning};
 }
 
 Result dispatch(const Invocation& invocation) {
   const std::string& command = invocation.command;
   const model::Model& model = model_of(invocation.model);
   if (command == "list") return list(invocation, model.list_ports());
-  if (command == "search") return list(invocation, model.search_ports(invocation.args[0]));
+  if (command == "search") return list(invocation, search(model.list_ports(), invocation.args[0]));
   if (command == "show") return show(invocation);
   if (command == "height") return height(invocation);
   if (command == "predict") return predict(invocation);
@@ -387,7 +475,8 @@ int run(const Invocation& invocation) {
     std::fprintf(stderr, "nerith: %s\n", result.error().message.c_str());
     return result.error().status;
   }
-  std::fwrite(result->data(), 1, result->size(), stdout);
+  std::fputs(result->notes.c_str(), stderr);
+  std::fwrite(result->text.data(), 1, result->text.size(), stdout);
   if (std::fflush(stdout) != 0) {
     std::fprintf(stderr, "nerith: cannot write the output: %s\n", std::strerror(errno));
     return 1;

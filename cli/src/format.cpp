@@ -6,6 +6,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "minutes.hpp"
 #include "text.hpp"
 
 namespace nerith::cli {
@@ -25,10 +26,10 @@ std::string position_text(double latitude, double longitude) {
                        std::fabs(longitude), longitude < 0 ? 'W' : 'E');
 }
 
-// Time of day as the table shows it: "03:53", with the zone's abbreviation
-// ("04:53 CET") on any clock but UTC.
+// Time of day as the table shows it, to the nearest minute: "03:54", with the
+// zone's abbreviation ("04:54 CET") on any clock but UTC.
 std::string table_time(std::int64_t t, const Zone& zone) {
-  const LocalTime local = zone.local(t);
+  const LocalTime local = zone.local(minute_nearest(t, zone));
   return zone.is_utc() ? clock_text(local) : clock_text(local) + " " + local.abbreviation;
 }
 
@@ -214,7 +215,7 @@ std::string height_json(std::string_view port_id, std::int64_t t, double height,
   return json_document(json);
 }
 
-std::string prediction_table(const ports::Port& port, std::span<const DayView> days,
+std::string prediction_table(const ports::Port& port, Model model, std::span<const DayView> days,
                              const Zone& zone) {
   std::size_t time_width = 5;
   double low = INFINITY;
@@ -230,8 +231,8 @@ std::string prediction_table(const ports::Port& port, std::span<const DayView> d
     }
   }
   constexpr std::size_t kDateWidth = 17;
-  std::string text =
-      port.name + " (" + port.id + "), times in " + zone.name() + ", heights in metres\n\n";
+  std::string text = port.name + " (" + port.id + "), times in " + zone.name() +
+                     ", heights in metres\n" + model_line(model, true) + "\n";
   text += pad("date", kDateWidth) + "tide  " + pad("time", time_width) + "  height  coef\n";
   for (const auto& day : days) {
     std::string label = weekday_name(day.day) + " " + day.date;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "local_days.hpp"
+#include "models.hpp"
 #include "nerith/model.hpp"
 #include "nerith/ports.hpp"
 #include "timezone.hpp"
@@ -39,10 +40,11 @@ std::string details_json(const model::StationDetails& details, std::string_view 
 std::string height_text(const ports::Port& port, std::int64_t t, double height, const Zone& zone);
 std::string height_json(std::string_view port_id, std::int64_t t, double height, const Zone& zone);
 
-// Day predictions. The JSON has the library's DayPrediction fields (one
-// object, or a list when `as_list`); with a zone other than UTC it also names
-// the zone and gives each extreme's local_time.
-std::string prediction_table(const ports::Port& port, std::span<const DayView> days,
+// Day predictions. The table shows times to the nearest minute and says
+// which model, datum and coefficients it holds. The JSON has the library's
+// DayPrediction fields (one object, or a list when `as_list`); with a zone
+// other than UTC it also names the zone and gives each extreme's local_time.
+std::string prediction_table(const ports::Port& port, Model model, std::span<const DayView> days,
                              const Zone& zone);
 std::string prediction_json(std::string_view port_id, std::span<const DayView> days,
                             const Zone& zone, bool as_list);

@@ -1,6 +1,10 @@
 #include "ics.hpp"
 
+#include <algorithm>
+
+#include "minutes.hpp"
 #include "text.hpp"
+#include "tide_keys.hpp"
 #include "timezone.hpp"
 #include "water_format.hpp"
 
@@ -11,53 +15,83 @@ namespace {
 // and does not overlap the next water.
 constexpr std::int64_t kWaterEventSeconds = 600;
 
-std::string uid(std::string_view port_id, std::string_view kind, std::int64_t start) {
-  return std::string(port_id) + "-" + std::string(kind) + "-" + utc_stamp(start) + "@nerith";
+std::string uid(std::string_view port_id, std::string_view kind, std::string_view key) {
+  return std::string(port_id) + "-" + std::string(kind) + "-" + std::string(key) + "@nerith";
 }
 
 }  // namespace
 
 std::vector<Event> water_events(const ports::Port& port, std::string_view datum,
-                                std::span<const DayView> days) {
+                                std::string_view coefficients, const Context& context,
+                                std::int64_t from, std::int64_t to) {
   std::vector<Event> events;
-  for (const auto& day : days) {
-    for (const auto& e : day.extremes) {
-      std::string summary = printf_string("%s water %.2f m", e.is_high ? "High" : "Low", e.height);
-      if (e.coefficient) summary += printf_string(", coefficient %d", int(*e.coefficient));
-      events.push_back({uid(port.id, e.is_high ? "high" : "low", e.time), e.time,
-                        e.time + kWaterEventSeconds, std::move(summary),
-                        port.name + " (" + port.id + "), " + iso_text(e.time, Zone{}) +
-                            ", heights in metres above " + std::string(datum)});
+  for (std::size_t i = 0; i < context.waters.size(); ++i) {
+    const auto& e = context.waters[i];
+    if (e.time < from || e.time >= to) continue;
+    std::string summary =
+        port.name + printf_string(": %s water %.2f m", e.is_high ? "high" : "low", e.height);
+    if (e.coefficient) summary += printf_string(", coefficient %d", int(*e.coefficient));
+    const std::int64_t start = minute_nearest(e.time, Zone{});
+    events.push_back({uid(port.id, e.is_high ? "high" : "low", context.keys[i]), start,
+                      start + kWaterEventSeconds, std::move(summary),
+                      port.name + " (" + port.id + "), " + iso_text(e.time, Zone{}) +
+                          "; heights in metres " + std::string(datum) + ", " +
+                          std::string(coefficients)});
+  }
+  return events;
+}
+
+std::vector<Event> window_events(const ports::Port& port, std::string_view datum, double level,
+                                 windows::Side side, std::span<const windows::WaterWindow> windows,
+                                 const Context& context, std::int64_t from, std::int64_t to) {
+  const bool above = side == windows::Side::Above;
+  const char* side_name = above ? "above" : "below";
+  const std::string kind = printf_string("%s-%.3fm", side_name, level);
+  const std::string summary = port.name + printf_string(": water %s %.2f m", side_name, level);
+  const std::vector<std::string> keys = window_keys(windows, side, context.waters, context.keys);
+  std::vector<Event> events;
+  const auto add = [&](const windows::WaterWindow& part, const std::string& key,
+                       std::string_view note) {
+    const auto shown = shown_window(part, side, Zone{});
+    if (!shown) return;
+    std::string description =
+        port.name + " (" + port.id + "), " + printf_string("water %s %.2f m ", side_name, level) +
+        std::string(datum) + " for " + duration_text(shown->duration()) + std::string(note);
+    events.push_back(
+        {uid(port.id, kind, key), shown->start, shown->end, summary, std::move(description)});
+  };
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    const auto& w = windows[i];
+    if (w.end <= from || w.start >= to) continue;
+    if (!w.open_start && !w.open_end && w.duration() <= WHOLE_WINDOW_DAYS * 86400) {
+      add(w, keys[i], "");
+      continue;
+    }
+    constexpr std::int64_t kDay = 86400;
+    const std::int64_t first = std::max(w.start, from);
+    const std::int64_t last = std::min(w.end, to);
+    for (std::int64_t day = first / kDay - (first % kDay < 0); day * kDay < last; ++day) {
+      const windows::WaterWindow part{std::max(w.start, day * kDay),
+                                      std::min(w.end, (day + 1) * kDay), false, false};
+      add(part, "day-" + utc_stamp(day * kDay).substr(0, 8),
+          printf_string(" on this day, within a window of more than %lld days",
+                        static_cast<long long>(WHOLE_WINDOW_DAYS)));
     }
   }
   return events;
 }
 
-std::vector<Event> window_events(const ports::Port& port, double level, windows::Side side,
-                                 std::span<const windows::WaterWindow> windows) {
-  const bool above = side == windows::Side::Above;
-  std::vector<Event> events;
-  for (const auto& w : windows) {
-    std::string description =
-        port.name + " (" + port.id + "), " +
-        printf_string("water %s %.2f m for ", above ? "above" : "below", level) +
-        duration_text(w.duration());
-    if (w.open_start) description += "; already open before the start";
-    if (w.open_end) description += "; still open after the end";
-    events.push_back({uid(port.id, above ? "above" : "below", w.start), w.start, w.end,
-                      printf_string("Water %s %.2f m", above ? "above" : "below", level),
-                      std::move(description)});
-  }
-  return events;
-}
-
-std::string calendar(std::span<const Event> events, std::int64_t stamp) {
+std::string calendar(std::string_view name, const ports::Port& port, std::span<const Event> events,
+                     std::int64_t stamp) {
   std::string out;
   const auto line = [&out](std::string_view text) { out += fold_line(text); };
   line("BEGIN:VCALENDAR");
   line("VERSION:2.0");
   line("PRODID:-//nerith//nerith " NERITH_VERSION "//EN");
   line("CALSCALE:GREGORIAN");
+  line("X-WR-CALNAME:" + escape_text(name));
+  const std::string location = "LOCATION:" + escape_text(port.name + " (" + port.id + ")");
+  const std::string geo = printf_string("GEO:%.6f;%.6f", port.latitude, port.longitude);
   for (const auto& e : events) {
     line("BEGIN:VEVENT");
     line("UID:" + escape_text(e.uid));
@@ -66,6 +100,8 @@ std::string calendar(std::span<const Event> events, std::int64_t stamp) {
     line("DTEND:" + utc_stamp(e.end));
     line("SUMMARY:" + escape_text(e.summary));
     line("DESCRIPTION:" + escape_text(e.description));
+    line(location);
+    line(geo);
     line("TRANSP:TRANSPARENT");  // a tide does not make anyone busy
     line("END:VEVENT");
   }

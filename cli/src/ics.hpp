@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "local_days.hpp"
 #include "nerith/ports.hpp"
+#include "nerith/ports/day_prediction.hpp"
 #include "nerith/windows.hpp"
 
 namespace nerith::cli::ics {
 
-// One calendar event; instants in Unix seconds, UTC.
+// One calendar event; instants in Unix seconds, UTC, on whole minutes.
 struct Event {
   std::string uid;  // the same for the same tide, so a second import updates it
   std::int64_t start = 0;
@@ -23,17 +23,39 @@ struct Event {
   std::string description;
 };
 
-// Each high and low water as a short event (it starts at the water's time),
-// its heights said to be above `datum` (the model's).
+// The waters and windows of a span wider than the days asked for, so that
+// each event's key and true ends are those any other import of it finds.
+struct Context {
+  std::vector<harmonic::extremes::Extreme> waters;  // in time order
+  std::vector<std::string> keys;                    // water_keys of `waters`
+};
+
+// Each high and low water in [from, to) as a short event starting at its
+// time to the nearest minute, its heights said to be `datum` ("above chart
+// datum") and its coefficients `coefficients`.
 std::vector<Event> water_events(const ports::Port& port, std::string_view datum,
-                                std::span<const DayView> days);
+                                std::string_view coefficients, const Context& context,
+                                std::int64_t from, std::int64_t to);
 
-// Each window as an event from its start to its end.
-std::vector<Event> window_events(const ports::Port& port, double level, windows::Side side,
-                                 std::span<const windows::WaterWindow> windows);
+// How far a calendar looks beyond its days for a window's true ends, and the
+// longest window it shows as one event.
+inline constexpr std::int64_t WHOLE_WINDOW_DAYS = 40;
 
-// The calendar document, CRLF line ends, stamped with `stamp` (Unix seconds).
-std::string calendar(std::span<const Event> events, std::int64_t stamp);
+// Each window that overlaps [from, to), from its start to its end rounded
+// as the tables round them (an above window holding no whole minute is left
+// out). `windows` are in time order, searched WHOLE_WINDOW_DAYS beyond
+// [from, to) and cut only where that search ended. A window cut there, or
+// longer than WHOLE_WINDOW_DAYS, is one event per UTC day it covers within
+// [from, to): any range that overlaps it sees it so.
+std::vector<Event> window_events(const ports::Port& port, std::string_view datum, double level,
+                                 windows::Side side, std::span<const windows::WaterWindow> windows,
+                                 const Context& context, std::int64_t from, std::int64_t to);
+
+// The calendar document named `name`, every event placed at the port (LOCATION
+// and GEO), CRLF line ends, stamped with `stamp` (Unix seconds). `events`
+// must not be empty: a calendar needs at least one component.
+std::string calendar(std::string_view name, const ports::Port& port, std::span<const Event> events,
+                     std::int64_t stamp);
 
 // A TEXT value with backslash, semicolon, comma and line breaks escaped.
 std::string escape_text(std::string_view text);

@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 #include <tuple>
 
+#include "text.hpp"
+
 namespace nerith::cli {
 namespace {
 
@@ -45,8 +47,9 @@ constexpr std::array<CommandInfo, 8> COMMANDS{{
      "Prints every station: its id (what the other commands take), position and name.\n", 0, 0,
      kJson | kCsv | kModel},
     {"search", "search TEXT [--json | --csv]", "Find stations by id or name.",
-     "Lists the stations whose id or name contains TEXT, ignoring case (accents count:\n"
-     "'etel' finds FR-ETEL by its id, 'Étel' by its name).\n",
+     "Lists the stations whose id or name contains TEXT, ignoring case and accents, and\n"
+     "taking any apostrophe, dash or space for another ('ile d’aix' finds Île d'Aix,\n"
+     "'paimboeuf' Paimbœuf, 'saint malo' Saint-Malo).\n",
      1, 1, kJson | kCsv | kModel},
     {"show", "show PORT [--json]", "Show one station's details.",
      "Prints the station's name, position, mean water level and harmonic constants; with\n"
@@ -59,27 +62,32 @@ constexpr std::array<CommandInfo, 8> COMMANDS{{
      1, 2, kTz | kJson | kModel},
     {"predict", "predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv | --ics]",
      "High and low waters and tide coefficients.",
-     "DATE is YYYY-MM-DD, today by default. Prints each day's high and low waters with\n"
-     "their heights in metres, the coefficient (20-120, graded against Brest) of each high\n"
-     "water and a sketch of the day's curve.\n"
+     "DATE is YYYY-MM-DD, today by default. Prints each day's high and low waters, their\n"
+     "times rounded to the nearest minute, their heights in metres (above chart datum with\n"
+     "the full model), the coefficient (20-120, graded against Brest; the official one with\n"
+     "the full model) of each high water and a sketch of the day's curve.\n"
      "\n"
      "  --days N     N days from DATE (1-366)\n"
      "  --tz ZONE    days and times on a local clock, an IANA zone such as Europe/Paris\n"
      "               (daylight saving included), or 'local' for the station's own zone;\n"
      "               UTC by default\n"
      "  --json       the library's records: port_id, date, extremes (time in Unix seconds,\n"
-     "               height, is_high, coefficient) and heights every 10 minutes\n"
+     "               to the second, height, is_high, coefficient) and heights every 10\n"
+     "               minutes\n"
      "  --csv        one row per high or low water\n"
      "  --ics        an iCalendar (RFC 5545) on standard output, one event per high or\n"
-     "               low water; importing the same days again updates them\n",
+     "               low water; importing overlapping days again, with either model,\n"
+     "               updates the events instead of duplicating them\n",
      1, 2, kDays | kTz | kJson | kCsv | kIcs | kModel},
     {"chart", "chart PORT [DATE] [--days N] [--tz ZONE] [--level LEVEL] [-o FILE.svg]",
      "Draw a tide chart as SVG.",
      "Draws the height curve of each day with its high and low waters, their times,\n"
      "heights and coefficients. DATE, --days and --tz are as for 'predict'.\n"
      "\n"
-     "  --level LEVEL       draw this height (metres above chart datum) as a dashed line\n"
-     "                      and shade the times the water stands at or above it\n"
+     "  --level LEVEL       draw this height as a dashed line and shade the times the\n"
+     "                      water stands at or above it; metres above chart datum with\n"
+     "                      the full model, on the station's mean-level reference with\n"
+     "                      --model builtin (which warns)\n"
      "  -o, --output FILE   where to write the SVG ('-' for standard output);\n"
      "                      PORT_DATE.svg by default\n",
      1, 2, kDays | kTz | kLevel | kOut | kModel},
@@ -90,26 +98,36 @@ constexpr std::array<CommandInfo, 8> COMMANDS{{
      "Prints each span of time the tide stands at or above (or below) a height, with its\n"
      "start, end and duration. DATE, --days and --tz are as for 'predict'; a window\n"
      "already open at the first instant, or still open at the last, is cut there and\n"
-     "marked. Heights are in metres above chart datum.\n"
+     "marked. Times err towards less water: a window above the level opens at its start\n"
+     "rounded up to the minute and closes at its end rounded down; a window below it is\n"
+     "widened the same way; the duration is the end minus the start as printed.\n"
+     "Heights are in metres above chart datum with the full model (the default); with\n"
+     "--model builtin they are on the station's mean-level reference, not chart datum,\n"
+     "and a warning says so. Levels run from -1000 to 1000 m.\n"
      "\n"
      "  --above LEVEL   enough water: the tide at or above LEVEL (to cross a sill)\n"
-     "  --below LEVEL   little water: the tide under LEVEL (to walk a causeway)\n"
+     "  --below LEVEL   little water: the tide under LEVEL (when a boat that needs\n"
+     "                  LEVEL is aground)\n"
      "  --draught D     a boat's draught; with --depth, the windows it floats in\n"
      "  --depth C       the charted depth, negative for a drying height (a drying\n"
      "                  height of 1.5 m is --depth -1.5)\n"
      "  --margin M      the water wanted under the keel, 0 by default; the level is\n"
      "                  D + M - C, and the windows are above it (--draught 1.8\n"
      "                  --depth -1.5 --margin 0.3: water above 3.6 m)\n"
-     "  --json          port_id, level, side and the windows (start, end in Unix\n"
-     "                  seconds, duration in seconds, open_start, open_end)\n"
+     "  --json          port_id, model, datum, level, side and the windows (start, end\n"
+     "                  in Unix seconds, to the second, duration in seconds,\n"
+     "                  open_start, open_end)\n"
      "  --csv           one row per window\n"
      "  --ics           an iCalendar (RFC 5545) on standard output, one event per\n"
-     "                  window; importing the same days again updates them\n",
+     "                  window, from its true start to its true end even where the\n"
+     "                  days cut it; importing overlapping days again, with either\n"
+     "                  model, updates the events instead of duplicating them\n",
      1, 2,
      kAbove | kBelow | kDraught | kDepth | kMargin | kDays | kTz | kJson | kCsv | kIcs | kModel},
     {"now", "now PORT [WHEN] [--tz ZONE] [--json]", "The tide now: height, rising or falling.",
      "Prints the height now, whether the tide is rising or falling, and the next high\n"
-     "and low waters with the time until each. WHEN is as for 'height' ('now' by\n"
+     "and low waters in time order with the time until each, or says that none comes\n"
+     "before predictions end (9999-12-31 24:00 UTC). WHEN is as for 'height' ('now' by\n"
      "default).\n",
      1, 2, kTz | kJson | kModel},
 }};
@@ -128,9 +146,12 @@ std::string general_usage() {
   }
   text +=
       "\nPORT is a station id such as FR-BREST; 'nerith list' shows them all.\n"
-      "--model full, on any command, uses the full model: 106 French tide gauges with their\n"
-      "50-constituent analyses and the official tide coefficients. --tz local reads times\n"
-      "on the station's own clock.\n"
+      "The full model answers by default: 106 French tide gauges with their 50-constituent\n"
+      "analyses, the official tide coefficients, heights above chart datum.\n"
+      "--model builtin, before or after any command, uses the library's built-in model\n"
+      "instead: 20 stations, 13 constituents, coefficients on its own scale (not the official\n"
+      "ones), heights on each station's mean-level reference (not chart datum).\n"
+      "--tz local reads times on the station's own clock.\n"
       "Run 'nerith COMMAND --help' for a command's options, 'nerith --version' for the version.\n";
   return text;
 }
@@ -138,8 +159,11 @@ std::string general_usage() {
 std::string command_help(const CommandInfo& info) {
   return "usage: nerith " + std::string(info.usage) + "\n\n" + std::string(info.summary) + "\n" +
          std::string(info.details) +
-         "\n  --model full   the full model: 106 French tide gauges, 50 constituents each,\n"
-         "                 official tide coefficients (data: TICON-4, CC BY 4.0)\n";
+         "\n  --model MODEL  'full' (the default): 106 French tide gauges, 50 constituents\n"
+         "                 each, official tide coefficients, heights above chart datum\n"
+         "                 (data: TICON-4, CC BY 4.0); 'builtin': the library's 20\n"
+         "                 stations, 13 constituents, its own coefficients, heights on\n"
+         "                 each station's mean-level reference\n";
 }
 
 Message usage_error(const CommandInfo& info, const std::string& problem) {
@@ -155,11 +179,6 @@ std::optional<int> parse_days(std::string_view text) {
   return value;
 }
 
-// The largest height accepted, in metres either side of chart datum: far
-// beyond any tide, small enough that sums of heights stay exact to the
-// millimetre.
-constexpr double kMaxHeight = 1000.0;
-
 // A height in metres, written as a JSON number: a decimal point whatever the
 // locale, no NaN or infinity. The JSON reader parses it, as libc++ has no
 // floating-point from_chars.
@@ -171,7 +190,7 @@ std::optional<double> parse_height(std::string_view text) {
   const auto json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
   if (!json.is_number()) return std::nullopt;
   const double value = json.get<double>();
-  if (!std::isfinite(value) || std::fabs(value) > kMaxHeight) return std::nullopt;
+  if (!std::isfinite(value) || std::fabs(value) > MAX_HEIGHT) return std::nullopt;
   return value;
 }
 
@@ -209,7 +228,14 @@ std::expected<std::pair<std::optional<double>, windows::Side>, std::string> reso
                            " cannot be negative");
   }
   if (h[kDraught]) {
-    return std::pair{*h[kDraught] + h[kMargin].value_or(0.0) - *h[kDepth], windows::Side::Above};
+    const double level = *h[kDraught] + h[kMargin].value_or(0.0) - *h[kDepth];
+    if (std::fabs(level) > MAX_HEIGHT) {
+      return std::unexpected(printf_string(
+          "the level --draught + --margin - --depth is %.3f m, beyond the limit of %g m either "
+          "side of the datum",
+          level, MAX_HEIGHT));
+    }
+    return std::pair{level, windows::Side::Above};
   }
   if (h[kBelow]) return std::pair{h[kBelow], windows::Side::Below};
   if (h[kAbove]) return std::pair{h[kAbove], windows::Side::Above};
@@ -251,7 +277,30 @@ std::string usage_line(std::string_view command) {
                          : "usage: nerith " + std::string(info->usage);
 }
 
-std::variant<Invocation, Message> parse_command_line(const std::vector<std::string_view>& args) {
+// The model a --model value names.
+std::optional<Model> parse_model(std::string_view value) {
+  for (const Model model : MODELS) {
+    if (value == model_name(model)) return model;
+  }
+  return std::nullopt;
+}
+
+std::string model_error(std::string_view value) {
+  return "--model expects 'full' or 'builtin', not '" + std::string(value) + "'";
+}
+
+std::variant<Invocation, Message> parse_command_line(std::vector<std::string_view> args) {
+  // --model may come before the command name too.
+  std::optional<Model> leading_model;
+  while (!args.empty() && (args[0] == "--model" || args[0].starts_with("--model="))) {
+    const bool inline_value = args[0] != "--model";
+    if (!inline_value && args.size() < 2)
+      return Message{2, "nerith: option '--model' needs a value\n" + general_usage()};
+    const std::string_view value = inline_value ? args[0].substr(8) : args[1];
+    leading_model = parse_model(value);
+    if (!leading_model) return Message{2, "nerith: " + model_error(value) + "\n" + general_usage()};
+    args.erase(args.begin(), args.begin() + (inline_value ? 1 : 2));
+  }
   if (args.empty()) return Message{2, general_usage()};
   const std::string_view first = args[0];
   if (first == "--version" || first == "-V") return Message{0, "nerith " NERITH_VERSION "\n"};
@@ -272,6 +321,7 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
 
   Invocation invocation;
   invocation.command = std::string(info->name);
+  invocation.model = leading_model.value_or(Model::Full);
   bool only_arguments = false;
   Heights heights;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -315,8 +365,11 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
     if (std::ranges::find(HEIGHT_OPTIONS, flag) != HEIGHT_OPTIONS.end()) {
       heights[flag] = parse_height(value);
       if (!heights[flag]) {
-        return usage_error(*info, std::string(name) + " expects a height in metres, not '" +
-                                      std::string(value) + "'");
+        return usage_error(*info,
+                           std::string(name) +
+                               printf_string(" expects a height in metres from %g to %g, not '",
+                                             -MAX_HEIGHT, MAX_HEIGHT) +
+                               std::string(value) + "'");
       }
     } else if (flag == kDays) {
       invocation.days = parse_days(value);
@@ -328,11 +381,9 @@ std::variant<Invocation, Message> parse_command_line(const std::vector<std::stri
     } else if (flag == kTz) {
       invocation.tz = std::string(value);
     } else if (flag == kModel) {
-      if (value != "builtin" && value != "full") {
-        return usage_error(*info,
-                           "--model expects 'builtin' or 'full', not '" + std::string(value) + "'");
-      }
-      invocation.model = value == "full" ? Model::Full : Model::Builtin;
+      const auto model = parse_model(value);
+      if (!model) return usage_error(*info, model_error(value));
+      invocation.model = *model;
     } else {
       invocation.out = std::string(value);
     }

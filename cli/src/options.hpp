@@ -7,16 +7,13 @@
 #include <variant>
 #include <vector>
 
+#include "models.hpp"
 #include "nerith/windows.hpp"
 
 namespace nerith::cli {
 
 // Table is the default; Ics (an iCalendar) is offered by predict and windows.
 enum class Format { Table, Json, Csv, Ics };
-
-// Which tide model answers: the library's built-in one (the default) or the
-// full model (106 gauges, 50 constituents, official coefficients).
-enum class Model { Builtin, Full };
 
 // A parsed command line, ready to run.
 struct Invocation {
@@ -25,11 +22,11 @@ struct Invocation {
   Format format = Format::Table;
   std::optional<int> days;         // --days N
   std::optional<std::string> tz;   // --tz ZONE ("local": the station's own zone)
-  Model model = Model::Builtin;    // --model builtin|full
+  Model model = Model::Full;       // --model full|builtin, before or after the command
   std::optional<std::string> out;  // -o FILE
   // The water level of windows (--above, --below, or the sailor's --draught
-  // D --depth C [--margin M] as D + M - C) and of chart --level; metres
-  // above chart datum.
+  // D --depth C [--margin M] as D + M - C) and of chart --level; metres on
+  // the model's datum, within ±MAX_HEIGHT.
   std::optional<double> level;
   windows::Side side = windows::Side::Above;  // --below: the water under the level
 };
@@ -44,7 +41,11 @@ struct Message {
 // The most days one command predicts.
 inline constexpr int MAX_DAYS = 366;
 
-std::variant<Invocation, Message> parse_command_line(const std::vector<std::string_view>& args);
+// The largest level accepted, in metres either side of the datum: far beyond
+// any tide, small enough that sums of heights stay exact to the millimetre.
+inline constexpr double MAX_HEIGHT = 1000.0;
+
+std::variant<Invocation, Message> parse_command_line(std::vector<std::string_view> args);
 
 // "usage: nerith predict PORT [DATE] ..." for one command.
 std::string usage_line(std::string_view command);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "models.hpp"
 #include "nerith/ports.hpp"
 #include "nerith/ports/day_prediction.hpp"
 #include "nerith/windows.hpp"
@@ -17,11 +18,13 @@ namespace nerith::cli {
 // "5h 12m", to the nearest minute.
 std::string duration_text(std::int64_t seconds);
 
-// Windows at one level: a table (start, end, duration; a window cut at either
-// end of the range says so), a JSON object, or CSV with one row per window.
-std::string windows_table(const ports::Port& port, double level, windows::Side side,
+// Windows at one level: a table (start, end and duration in whole minutes,
+// rounded towards less water; a window cut at either end of the range says
+// so), a JSON object naming the model and its datum, or CSV with one row per
+// window; JSON and CSV to the second.
+std::string windows_table(const ports::Port& port, Model model, double level, windows::Side side,
                           std::span<const windows::WaterWindow> windows, const Zone& zone);
-std::string windows_json(std::string_view port_id, double level, windows::Side side,
+std::string windows_json(std::string_view port_id, Model model, double level, windows::Side side,
                          std::span<const windows::WaterWindow> windows, const Zone& zone);
 std::string windows_csv(std::string_view port_id, double level, windows::Side side,
                         std::span<const windows::WaterWindow> windows, const Zone& zone);
@@ -30,13 +33,14 @@ std::string windows_csv(std::string_view port_id, double level, windows::Side si
 struct TideNow {
   std::int64_t time = 0;  // Unix seconds, UTC
   double height = 0.0;
-  std::optional<harmonic::extremes::Extreme> next_high;  // the first after `time`
+  bool rising = false;
+  // The first after `time`; none when predictions end before it.
+  std::optional<harmonic::extremes::Extreme> next_high;
   std::optional<harmonic::extremes::Extreme> next_low;
-
-  // Rising while the next high water comes before the next low.
-  bool rising() const { return next_high && (!next_low || next_high->time < next_low->time); }
 };
 
+// The text lists the next waters in time order, each clock labelled with its
+// zone, and says which water comes after the end of the predictions.
 std::string now_text(const ports::Port& port, const TideNow& now, const Zone& zone);
 std::string now_json(const ports::Port& port, const TideNow& now, const Zone& zone);
 

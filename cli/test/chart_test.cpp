@@ -12,6 +12,7 @@ namespace {
 using testing::synthetic_day;
 
 constexpr std::int64_t kDay = 19792;  // 2024-03-10
+constexpr std::string_view kDatum = "above chart datum";
 
 ports::Port station() {
   return {"FR-TEST", "Quai <Sud> & Nord", 48.0, -4.0, 4.0, true, {}};
@@ -27,12 +28,12 @@ std::vector<DayView> views(const Zone& zone, std::int64_t first, std::int64_t co
 }
 
 TEST(MakeChart, MarksWatersAndHoursOnTheLocalClock) {
-  const Chart utc = make_chart(station(), views(Zone{}, kDay, 1), Zone{});
+  const Chart utc = make_chart(station(), views(Zone{}, kDay, 1), Zone{}, kDatum);
   EXPECT_EQ(utc.title, "Quai <Sud> & Nord");
-  EXPECT_EQ(utc.subtitle, "Sunday 10 March 2024 · times UTC · heights in metres");
+  EXPECT_EQ(utc.subtitle, "Sunday 10 March 2024 · times UTC · heights in metres above chart datum");
   ASSERT_EQ(utc.days.size(), 1u);
   ASSERT_EQ(utc.days[0].marks.size(), 2u);
-  EXPECT_EQ(utc.days[0].marks[0].clock, "03:53");
+  EXPECT_EQ(utc.days[0].marks[0].clock, "03:54");  // 03:53:54, to the nearest minute
   EXPECT_EQ(utc.days[0].marks[0].coefficient, 110);
   EXPECT_FALSE(utc.days[0].marks[1].coefficient);
   ASSERT_EQ(utc.days[0].ticks.size(), 25u);
@@ -42,7 +43,8 @@ TEST(MakeChart, MarksWatersAndHoursOnTheLocalClock) {
 
   // The spring change: 23 hours, and 03:00 comes two hours after midnight.
   const Zone paris = Zone::locate("Europe/Paris").value();
-  const Chart spring = make_chart(station(), views(paris, *parse_date("2024-03-31"), 1), paris);
+  const Chart spring =
+      make_chart(station(), views(paris, *parse_date("2024-03-31"), 1), paris, kDatum);
   ASSERT_EQ(spring.days[0].ticks.size(), 24u);
   EXPECT_EQ(spring.days[0].ticks[2].label, "03:00");
   EXPECT_EQ(spring.days[0].ticks[2].time - spring.days[0].ticks[0].time, 7200);
@@ -51,24 +53,24 @@ TEST(MakeChart, MarksWatersAndHoursOnTheLocalClock) {
 
 TEST(MakeChart, NamesTheSpanOfSeveralDays) {
   const auto subtitle = [](std::int64_t first, std::int64_t count) {
-    return make_chart(station(), views(Zone{}, first, count), Zone{}).subtitle;
+    return make_chart(station(), views(Zone{}, first, count), Zone{}, kDatum).subtitle;
   };
   EXPECT_TRUE(subtitle(kDay, 7).starts_with("10 – 16 March 2024 · times UTC"));
   EXPECT_TRUE(subtitle(*parse_date("2024-02-28"), 3).starts_with("28 February – 1 March 2024 ·"));
   EXPECT_TRUE(
       subtitle(*parse_date("2024-12-31"), 2).starts_with("31 December 2024 – 1 January 2025 ·"));
-  EXPECT_EQ(make_chart(station(), views(Zone{}, kDay, 2), Zone{}).days[1].heading,
+  EXPECT_EQ(make_chart(station(), views(Zone{}, kDay, 2), Zone{}, kDatum).days[1].heading,
             "Monday 11 March");
 }
 
 TEST(RenderSvg, DrawsEveryDayWithEscapedTexts) {
-  const std::string svg = render_svg(make_chart(station(), views(Zone{}, kDay, 3), Zone{}));
+  const std::string svg = render_svg(make_chart(station(), views(Zone{}, kDay, 3), Zone{}, kDatum));
   EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
   EXPECT_NE(svg.find(">Quai &lt;Sud&gt; &amp; Nord</text>"), std::string::npos);
   EXPECT_EQ(svg.find("<Sud>"), std::string::npos);
   EXPECT_NE(svg.find(">coef 110</text>"), std::string::npos);
-  EXPECT_NE(svg.find(">03:53</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">03:54</text>"), std::string::npos);
   EXPECT_NE(svg.find(">Tuesday 12 March</text>"), std::string::npos);
   std::size_t curves = 0;
   for (auto pos = svg.find("stroke=\"#0d47a1\" stroke-width=\"3\""); pos != std::string::npos;
@@ -89,7 +91,7 @@ std::size_t count(const std::string& text, std::string_view what) {
 }
 
 TEST(RenderSvg, DrawsTheLevelAndShadesTheWindowsOfEachDay) {
-  Chart chart = make_chart(station(), views(Zone{}, kDay, 2), Zone{});
+  Chart chart = make_chart(station(), views(Zone{}, kDay, 2), Zone{}, kDatum);
   const std::string plain = render_svg(chart);
   // A window across midnight shades both days; one outside them shades none.
   const std::int64_t midnight = (kDay + 1) * 86400;

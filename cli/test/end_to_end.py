@@ -7,6 +7,7 @@ import csv
 import io
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -15,8 +16,13 @@ import unittest
 NERITH = ""
 RSVG_CONVERT = ""
 
-# Brest, 2024-03-10: high 03:53:54, low 10:14:31, high 16:13:54, low 22:32:20 UTC.
+# Brest, 2024-03-10, built-in model: high 03:53:54, low 10:14:31, high 16:13:54,
+# low 22:32:20 UTC.
 BREST_TIMES = [1710042834, 1710065671, 1710087234, 1710109940]
+# The same days in the full model (the default): high 03:53:47, low 10:14:09,
+# high 16:16:47, low 22:33:51 UTC.
+FULL_BREST_TIMES = [1710042827, 1710065649, 1710087407, 1710110031]
+BUILTIN = ("--model", "builtin")
 
 
 def run(*args, check_status=None):
@@ -33,24 +39,29 @@ def out(*args):
 
 
 class Predict(unittest.TestCase):
-    def test_table_lists_the_days_waters(self):
-        table = out("predict", "FR-BREST", "2024-03-10")
-        self.assertIn("Brest (FR-BREST), times in UTC", table)
-        lines = [line for line in table.splitlines() if " high " in line or " low " in line]
-        self.assertEqual(len(lines), 4)
-        for line, (tide, clock, height, coef) in zip(lines, [
-                ("high", "03:53", "7.40", "110"), ("low", "10:14", "0.96", None),
-                ("high", "16:13", "7.42", "114"), ("low", "22:32", "0.92", None)]):
-            fields = line.split()
-            self.assertIn(tide, fields)
-            self.assertIn(clock, fields)
-            self.assertIn(height, fields)
-            if coef:
-                self.assertEqual(fields[-1], coef)
-        self.assertTrue(lines[0].startswith("Sun 2024-03-10"))
+    def test_table_lists_the_days_waters_to_the_nearest_minute(self):
+        for model, expected in [
+                ((), [("high", "03:54", "7.53", "104"), ("low", "10:14", "0.67", None),
+                      ("high", "16:17", "7.43", "110"), ("low", "22:34", "0.69", None)]),
+                (BUILTIN, [("high", "03:54", "7.40", "110"), ("low", "10:15", "0.96", None),
+                           ("high", "16:14", "7.42", "114"), ("low", "22:32", "0.92", None)])]:
+            table = out("predict", "FR-BREST", "2024-03-10", *model)
+            self.assertIn("Brest (FR-BREST), times in UTC", table)
+            self.assertIn("official coefficients" if not model else "unofficial coefficients",
+                          table)
+            lines = [line for line in table.splitlines() if " high " in line or " low " in line]
+            self.assertEqual(len(lines), 4)
+            for line, (tide, clock, height, coef) in zip(lines, expected):
+                fields = line.split()
+                self.assertIn(tide, fields)
+                self.assertIn(clock, fields, model)
+                self.assertIn(height, fields)
+                if coef:
+                    self.assertEqual(fields[-1], coef)
+            self.assertTrue(lines[0].startswith("Sun 2024-03-10"))
 
     def test_json_has_the_librarys_record(self):
-        day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--json"))
+        day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--json", *BUILTIN))
         self.assertEqual(day["port_id"], "FR-BREST")
         self.assertEqual(day["date"], "2024-03-10")
         self.assertEqual([e["time"] for e in day["extremes"]], BREST_TIMES)
@@ -75,19 +86,21 @@ class Predict(unittest.TestCase):
                          ["port_id", "date", "time", "datetime", "tide", "height", "coefficient"])
         days = json.loads(out("predict", "FR-BREST", "2024-03-10", "--days", "3", "--json"))
         self.assertEqual(len(rows) - 1, sum(len(d["extremes"]) for d in days))
-        self.assertEqual(rows[1], ["FR-BREST", "2024-03-10", "1710042834", "2024-03-10T03:53:54Z",
-                                   "high", "7.397", "110"])
-        self.assertEqual(rows[2][4:], ["low", "0.956", ""])
+        # Whole seconds, and the official coefficient.
+        self.assertEqual(rows[1], ["FR-BREST", "2024-03-10", "1710042827", "2024-03-10T03:53:47Z",
+                                   "high", "7.532", "104"])
+        self.assertEqual(rows[2][4:], ["low", "0.672", ""])
         self.assertTrue(all(len(row) == 7 for row in rows))
 
 
 class LocalTime(unittest.TestCase):
     def test_paris_is_one_hour_ahead_in_winter(self):
-        table = out("predict", "FR-BREST", "2024-03-10", "--tz", "Europe/Paris")
+        table = out("predict", "FR-BREST", "2024-03-10", "--tz", "Europe/Paris", *BUILTIN)
         self.assertIn("times in Europe/Paris", table)
-        for clock in ["04:53 CET", "11:14 CET", "17:13 CET", "23:32 CET"]:
+        for clock in ["04:54 CET", "11:15 CET", "17:14 CET", "23:32 CET"]:
             self.assertIn(clock, table)
-        day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--tz", "Europe/Paris", "--json"))
+        day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--tz", "Europe/Paris", "--json",
+                             *BUILTIN))
         self.assertEqual([e["time"] for e in day["extremes"]], BREST_TIMES)
         self.assertEqual(day["extremes"][0]["local_time"], "2024-03-10T04:53:54+01:00")
         self.assertEqual(day["time_zone"], "Europe/Paris")
@@ -106,9 +119,11 @@ class LocalTime(unittest.TestCase):
 
     def test_a_local_day_runs_from_local_midnight_to_local_midnight(self):
         # 22:55 UTC on 15 July is 00:55 on the 16th in Paris.
-        day15 = json.loads(out("predict", "FR-BREST", "2024-07-15", "--tz", "Europe/Paris", "--json"))
-        day16 = json.loads(out("predict", "FR-BREST", "2024-07-16", "--tz", "Europe/Paris", "--json"))
-        late = json.loads(out("predict", "FR-BREST", "2024-07-15", "--json"))["extremes"][-1]
+        day15 = json.loads(out("predict", "FR-BREST", "2024-07-15", "--tz", "Europe/Paris", "--json",
+                               *BUILTIN))
+        day16 = json.loads(out("predict", "FR-BREST", "2024-07-16", "--tz", "Europe/Paris", "--json",
+                               *BUILTIN))
+        late = json.loads(out("predict", "FR-BREST", "2024-07-15", "--json", *BUILTIN))["extremes"][-1]
         self.assertNotIn(late["time"], [e["time"] for e in day15["extremes"]])
         self.assertEqual(day16["extremes"][0]["time"], late["time"])
         self.assertEqual(day15["heights"][0]["time"], 1721001600 - 7200)
@@ -141,8 +156,9 @@ class Chart(unittest.TestCase):
 
     def test_a_day_renders_with_its_waters(self):
         svg = self.render("FR-BREST", "2024-03-10")
-        for text in [">Brest</text>", "Sunday 10 March 2024", ">03:53</text>", ">7.40 m</text>",
-                     ">coef 110</text>", ">coef 114</text>", ">22:32</text>", ">12:00</text>"]:
+        for text in [">Brest</text>", "Sunday 10 March 2024", ">03:54</text>", ">7.53 m</text>",
+                     ">coef 104</text>", ">coef 110</text>", ">22:34</text>", ">12:00</text>",
+                     "heights in metres above chart datum"]:
             self.assertIn(text, svg)
 
     def test_a_week_in_paris_time_renders(self):
@@ -165,18 +181,23 @@ class Chart(unittest.TestCase):
 
 
 class Errors(unittest.TestCase):
-    def test_unknown_port_suggests_stations(self):
-        status, stdout, stderr = run("predict", "brest")
-        self.assertEqual(status, 1)
-        self.assertEqual(stdout, "")
-        self.assertIn("nerith: unknown port 'brest'", stderr)
-        self.assertIn("FR-BREST  Brest", stderr)
-
-        status, _, stderr = run("chart", "saint malo")
-        self.assertEqual(status, 1)
-        suggestions = [line.split()[0] for line in stderr.splitlines() if line.startswith("  ")]
-        self.assertEqual(suggestions[0], "FR-SAINT-MALO")
-        self.assertLessEqual(len(suggestions), 3)
+    def test_unknown_port_suggests_the_nearest_stations_of_both_models(self):
+        # (what was typed, model, the first suggestion and the models it names)
+        for typed, model, first, held in [
+                ("brest", (), "FR-BREST", "(full and built-in models)"),
+                ("FR-BRST", (), "FR-BREST", "(full and built-in models)"),
+                ("Brst", BUILTIN, "FR-BREST", "(full and built-in models)"),
+                ("saint malo", (), "FR-SAINT-MALO", "(full and built-in models)"),
+                ("d\u2019yeu", (), "FR-PORT-JOINVILLE", "(built-in model: add --model builtin)"),
+                ("FR-CONQET", BUILTIN, "FR-LE-CONQUET", "(full model: add --model full)"),
+                ("Saint-Jean-de-Luz \u2013 Socoa", (), "FR-SAINT-JEAN-DE-LUZ-SOCOA", "(full model)")]:
+            status, stdout, stderr = run("predict", typed, *model)
+            self.assertEqual((status, stdout), (1, ""), typed)
+            self.assertIn(f"nerith: unknown port '{typed}'\nDid you mean:\n", stderr)
+            suggestions = [line for line in stderr.splitlines() if line.startswith("  ")]
+            self.assertLessEqual(len(suggestions), 3)
+            self.assertTrue(suggestions[0].startswith(f"  {first}  "), (typed, stderr))
+            self.assertTrue(suggestions[0].endswith(held), (typed, stderr))
 
         status, _, stderr = run("show", "XX")
         self.assertEqual(status, 1)
@@ -221,25 +242,38 @@ class Errors(unittest.TestCase):
 
 class OtherCommands(unittest.TestCase):
     def test_list_search_show(self):
-        listing = out("list").splitlines()
+        listing = out("list", *BUILTIN).splitlines()
         self.assertEqual(len(listing), 21)
         self.assertTrue(listing[1].startswith("FR-BREST "))
-        self.assertEqual(len(json.loads(out("list", "--json"))), 20)
-        self.assertEqual(len(out("list", "--csv").splitlines()), 21)
-        self.assertIn("FR-ETEL", out("search", "etel"))
-        found = [p["id"] for p in json.loads(out("search", "golfe du morbihan", "--json"))]
-        self.assertEqual(found, ["FR-PORT-NAVALO", "FR-ARRADON"])
+        self.assertEqual(len(json.loads(out("list", "--json", *BUILTIN))), 20)
+        self.assertEqual(len(out("list", "--csv", *BUILTIN).splitlines()), 21)
         self.assertIn("no station matches", out("search", "atlantis"))
-        shown = out("show", "FR-BREST")
+        shown = out("show", "FR-BREST", *BUILTIN)
         self.assertIn("Brest (FR-BREST)", shown)
         self.assertIn("4.250 m", shown)
         self.assertIn("2MS6", shown)
-        self.assertEqual(len(json.loads(out("show", "FR-BREST", "--json"))["constituents"]), 13)
+        self.assertEqual(len(json.loads(out("show", "FR-BREST", "--json", *BUILTIN))["constituents"]),
+                         13)
+
+    def test_search_folds_case_accents_apostrophes_and_dashes(self):
+        for query, model, found in [
+                ("etel", BUILTIN, ["FR-ETEL"]), ("\u00c9TEL", BUILTIN, ["FR-ETEL"]),
+                ("E\u0301tel", BUILTIN, ["FR-ETEL"]),  # a decomposed accent
+                ("golfe du morbihan", BUILTIN, ["FR-PORT-NAVALO", "FR-ARRADON"]),
+                ("d\u2019yeu", BUILTIN, ["FR-PORT-JOINVILLE"]),
+                ("ile d\u2019aix", (), ["FR-ILE-D-AIX"]), ("paimboeuf", (), ["FR-PAIMBOEUF"]),
+                ("nantes - usine", (), ["FR-NANTES-USINE-BRULEE"]),
+                ("saint malo", (), ["FR-SAINT-MALO"]), (" brest", (), ["FR-BREST"]),
+                ("l\u2019herbaudi\u00e8re", (), ["FR-L-HERBAUDIERE"])]:
+            listed = [p["id"] for p in json.loads(out("search", query, "--json", *model))]
+            self.assertEqual(listed, found, query)
 
     def test_height(self):
         self.assertIn("at 2026-01-01 12:00:00 UTC: 5.30 m",
+                      out("height", "FR-BREST", "2026-01-01T12:00:00Z", *BUILTIN))
+        self.assertIn("at 2026-01-01 12:00:00 UTC: 5.23 m",
                       out("height", "FR-BREST", "2026-01-01T12:00:00Z"))
-        same = json.loads(out("height", "FR-BREST", "1767268800", "--json"))
+        same = json.loads(out("height", "FR-BREST", "1767268800", "--json", *BUILTIN))
         self.assertEqual(same["time"], 1767268800)
         self.assertAlmostEqual(same["height"], 5.295773, places=5)
         paris = json.loads(out("height", "FR-BREST", "2026-01-01T13:00", "--tz", "Europe/Paris",
@@ -257,13 +291,21 @@ class OtherCommands(unittest.TestCase):
     def test_help_and_version(self):
         self.assertTrue(out("--version").startswith("nerith "))
         self.assertIn("predict", out("--help"))
-        for command in ["list", "search", "show", "height", "predict", "chart"]:
+        self.assertIn("The full model answers by default", out("--help"))
+        for command in ["list", "search", "show", "height", "predict", "chart", "windows", "now"]:
             self.assertIn(f"usage: nerith {command}", out(command, "--help"))
+        # Every help sentence about datum says which model it holds for.
+        for command in ["--help", "windows --help", "chart --help", "predict --help"]:
+            text = " ".join(out(*command.split()).split())
+            for sentence in text.replace("; ", ". ").split(". "):
+                if "chart datum" in sentence:
+                    self.assertRegex(sentence, "full|built-?in", (command, sentence))
 
 
 class FullModel(unittest.TestCase):
     def test_every_command_takes_the_full_model(self):
         self.assertEqual(len(json.loads(out("list", "--model", "full", "--json"))), 106)
+        self.assertEqual(len(json.loads(out("list", "--json"))), 106)  # the default
         self.assertIn("FR-LE-CONQUET", out("search", "conquet", "--model", "full"))
         shown = out("show", "FR-SAINT-MALO", "--model", "full")
         for text in ["gauge         410", "analysis      2006-03-31", "MHWS", "CC BY 4.0", "TICON-4"]:
@@ -280,16 +322,31 @@ class FullModel(unittest.TestCase):
         self.assertEqual(json.loads(out("show", "FR-PONT-DU-BRAULT", "--model", "full", "--json"))
                          ["folded"], [["L2", "3L2"], ["3N2", "N2"]])
 
-    def test_official_coefficients_at_brest(self):
-        day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--model", "full", "--json"))
-        self.assertEqual([e["coefficient"] for e in day["extremes"] if e["is_high"]], [104, 110])
-        builtin = json.loads(out("predict", "FR-BREST", "2024-03-10", "--json"))
-        self.assertEqual([e["time"] for e in builtin["extremes"]], BREST_TIMES)
+    def test_official_coefficients_at_brest_by_default(self):
+        for args in [(), ("--model", "full"), ("--model=full",)]:
+            day = json.loads(out("predict", "FR-BREST", "2024-03-10", "--json", *args))
+            self.assertEqual([e["coefficient"] for e in day["extremes"] if e["is_high"]], [104, 110])
+            self.assertEqual([e["time"] for e in day["extremes"]], FULL_BREST_TIMES)
+        for args in [BUILTIN, ("--model=builtin",)]:
+            for before in (False, True):
+                line = [*args, "predict", "FR-BREST", "2024-03-10", "--json"] if before else \
+                    ["predict", "FR-BREST", "2024-03-10", "--json", *args]
+                builtin = json.loads(out(*line))
+                self.assertEqual([e["time"] for e in builtin["extremes"]], BREST_TIMES)
 
-    def test_a_full_only_station_needs_the_option(self):
-        status, stdout, stderr = run("predict", "FR-LE-CONQUET", "2024-03-10")
-        self.assertEqual((status, stdout), (1, ""))
-        self.assertIn("add --model full", stderr)
+    def test_saint_malo_answers_are_the_full_models(self):
+        for command in (["predict", "FR-SAINT-MALO", "2024-03-10", "--json"],
+                        ["windows", "FR-SAINT-MALO", "2024-03-10", "--above", "8", "--json"],
+                        ["now", "FR-SAINT-MALO", "2024-03-10T12:00Z", "--json"]):
+            self.assertEqual(out(*command), out(*command, "--model", "full"), command)
+            self.assertNotEqual(out(*command), out(*command, *BUILTIN), command)
+
+    def test_a_station_of_one_model_needs_its_option(self):
+        for station, model, hint in [("FR-LE-CONQUET", BUILTIN, "add --model full"),
+                                     ("FR-ETEL", (), "add --model builtin")]:
+            status, stdout, stderr = run("predict", station, "2024-03-10", *model)
+            self.assertEqual((status, stdout), (1, ""))
+            self.assertIn(hint, stderr)
         status, _, stderr = run("show", "FR-BREST", "--model", "fast")
         self.assertEqual(status, 2)
         self.assertIn("--model expects", stderr)
@@ -303,7 +360,7 @@ class FullModel(unittest.TestCase):
             self.assertTrue(all(row[3].endswith("-10:00") for row in rows[1:]), station)
         self.assertIn("Pacific/Tahiti", out("show", "FR-TUBUAI", "--model", "full"))
         brest = list(csv.reader(io.StringIO(
-            out("predict", "FR-BREST", "2024-03-10", "--tz", "local", "--csv"))))
+            out("predict", "FR-BREST", "2024-03-10", "--tz", "local", "--csv", *BUILTIN))))
         self.assertTrue(all(row[3].endswith("+01:00") for row in brest[1:]))
 
 
@@ -313,6 +370,9 @@ class Water(unittest.TestCase):
         for model in ("builtin", "full"):
             found = json.loads(out("windows", "FR-BREST", "2024-03-10", "--days", "2",
                                    "--above", "6", "--model", model, "--json"))
+            self.assertEqual((found["model"], found["datum"]),
+                             ("full", "chart datum") if model == "full" else
+                             ("builtin", "station mean-level reference"))
             windows = found["windows"]
             self.assertEqual(len(windows), 4, model)
             for w in windows:
@@ -327,27 +387,56 @@ class Water(unittest.TestCase):
         self.assertIn("FR-BREST,6.000,above", sailor)
 
     def test_bad_levels_are_usage_errors(self):
-        for args in (["--above", "x"], ["--above", "nan"], ["--above", "1", "--below", "2"],
-                     ["--draught", "1.5"], []):
-            status, _, stderr = run("windows", "FR-BREST", "2024-03-10", *args)
-            self.assertEqual(status, 2, args)
-            self.assertIn("nerith:", stderr)
+        for args, message in [
+                (["--above", "x"], "--above expects a height in metres from -1000 to 1000, not 'x'"),
+                (["--above", "nan"], "not 'nan'"), (["--above", "1001"], "not '1001'"),
+                (["--above", "1", "--below", "2"], "choose one of --above and --below"),
+                (["--draught", "1.5"], "--draught needs --depth"),
+                (["--draught", "999", "--depth", "-999"], "is 1998.000 m, beyond the limit of 1000 m"),
+                ([], "windows needs a level")]:
+            status, stdout, stderr = run("windows", "FR-BREST", "2024-03-10", *args)
+            self.assertEqual((status, stdout), (2, ""), args)
+            self.assertIn("nerith: " + message if message.startswith("-") else message, stderr)
 
-    def test_now_gives_the_next_waters(self):
-        now = json.loads(out("now", "FR-BREST", "2024-03-10T12:00Z", "--json"))
+    def test_now_gives_the_next_waters_in_time_order(self):
+        now = json.loads(out("now", "FR-BREST", "2024-03-10T12:00Z", "--json", *BUILTIN))
         self.assertEqual(now["trend"], "rising")
         self.assertEqual(now["next_high"]["time"], BREST_TIMES[2])
         self.assertEqual(now["next_low"]["time"], BREST_TIMES[3])
-        papeete = out("now", "FR-PAPEETE", "2024-03-10T05:00Z", "--model", "full", "--tz", "local")
+        papeete = out("now", "FR-PAPEETE", "2024-03-10T05:00Z", "--tz", "local")
         self.assertIn("next high water", papeete)
         self.assertIn("-10", papeete)  # on Tahiti's clock
+        # (when, the lines after the first, in order)
+        for when, lines in [
+                ("2024-03-10T12:00Z", ["  next high water  2024-03-10 16:17 UTC   7.43 m  in 4h 17m  coef 110",
+                                       "  next low  water  2024-03-10 22:34 UTC   0.69 m  in 10h 34m"]),
+                ("2024-03-10T18:00Z", ["  next low  water  2024-03-10 22:34 UTC   0.69 m  in 4h 34m",
+                                       "  next high water  2024-03-11 04:36 UTC   7.82 m  in 10h 36m  coef 115"]),
+                ("9999-12-31T23:00Z", ["  next high water  none before predictions end, at 9999-12-31 24:00 UTC",
+                                       "  next low  water  none before predictions end, at 9999-12-31 24:00 UTC"])]:
+            text = out("now", "FR-BREST", when).splitlines()
+            self.assertTrue(text[0].endswith(" UTC: " + text[0].split(" UTC: ")[1]), text[0])
+            self.assertEqual(text[1:], lines, when)
 
+
+def uids(text):
+    return [line[4:] for line in text.splitlines() if line.startswith("UID:")]
+
+
+def properties(text, name):
+    unfolded = text.replace("\r\n ", "")
+    return [line[len(name) + 1:] for line in unfolded.split("\r\n") if line.startswith(name + ":")]
+
+
+class Calendar(unittest.TestCase):
     def test_calendars_read_by_a_real_parser(self):
         with tempfile.TemporaryDirectory() as directory:
             paths = []
             for name, args in (("waters", ["predict", "FR-BREST", "2024-03-10", "--days", "3"]),
                                ("windows", ["windows", "FR-SAINT-MALO", "2024-03-10",
-                                            "--above", "9", "--days", "3", "--model", "full"])):
+                                            "--above", "9", "--days", "3"]),
+                               ("aground", ["windows", "FR-SAINT-MALO", "2024-03-10", "--below", "3",
+                                            "--days", "3", "--tz", "Europe/Paris", *BUILTIN])):
                 path = os.path.join(directory, name + ".ics")
                 with open(path, "w", newline="") as f:
                     f.write(out(*args, "--ics"))
@@ -356,11 +445,97 @@ class Water(unittest.TestCase):
             result = subprocess.run([sys.executable, checker, *paths], capture_output=True,
                                     text=True, timeout=600)
             self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-            # The same days twice give the same events (an import updates them).
-            again = out("predict", "FR-BREST", "2024-03-10", "--days", "3", "--ics")
-            uids = lambda text: [l for l in text.splitlines() if l.startswith("UID:")]
-            with open(paths[0], newline="") as f:
-                self.assertEqual(uids(f.read()), uids(again))
+
+    def test_events_name_the_port_and_the_calendar(self):
+        text = out("windows", "FR-SAINT-MALO", "2024-03-10", "--above", "9", "--ics")
+        self.assertEqual(properties(text, "X-WR-CALNAME"),
+                         ["Saint-Malo: water above 9.00 m\\, full model"])
+        self.assertEqual(set(properties(text, "SUMMARY")), {"Saint-Malo: water above 9.00 m"})
+        self.assertEqual(set(properties(text, "LOCATION")), {"Saint-Malo (FR-SAINT-MALO)"})
+        self.assertEqual(set(properties(text, "GEO")), {"48.640812;-2.028103"})
+        waters = out("predict", "FR-BREST", "2024-03-10", "--ics")
+        self.assertEqual(properties(waters, "SUMMARY")[0], "Brest: high water 7.53 m\\, coefficient 104")
+        self.assertEqual(properties(waters, "DTSTART")[0], "20240310T035400Z")  # 03:53:47
+
+    def test_overlapping_imports_give_the_same_events(self):
+        # One 60-day import and 60 daily imports of the same days: the same
+        # UIDs, each event the same wherever it was cut.
+        for args in (["windows", "FR-SAINT-MALO", "--below", "3"],
+                     ["predict", "FR-LE-HAVRE", "--tz", "Europe/Paris"]):
+            whole = out(args[0], args[1], "2024-03-10", *args[2:], "--days", "60", "--ics")
+            daily = "".join(out(args[0], args[1], f"2024-{month:02}-{day:02}", *args[2:], "--ics")
+                            for month, day in [(3, d) for d in range(10, 32)] +
+                            [(4, d) for d in range(1, 31)] + [(5, d) for d in range(1, 9)])
+            self.assertEqual(len(set(uids(whole))), len(uids(whole)), args)
+            self.assertEqual(set(uids(whole)), set(uids(daily)), args)
+            starts = lambda text: set(zip(uids(text), properties(text, "DTSTART"),
+                                          properties(text, "DTEND")))
+            self.assertEqual(starts(whole), starts(daily), args)
+
+    def test_both_models_give_the_same_tide_the_same_uid(self):
+        # Levels every tide of these days crosses in both models.
+        for command in (["predict", "FR-BREST"], ["predict", "FR-SAINT-MALO"],
+                        ["windows", "FR-CHERBOURG", "--above", "4"],
+                        ["windows", "FR-CHERBOURG", "--below", "4"]):
+            full = uids(out(command[0], command[1], "2024-03-01", *command[2:], "--days", "30", "--ics"))
+            builtin = uids(out(command[0], command[1], "2024-03-01", *command[2:], "--days", "30",
+                               "--ics", *BUILTIN))
+            self.assertGreater(len(full), 40)
+            self.assertEqual(full, builtin, command)
+
+    def test_an_empty_calendar_is_not_written(self):
+        for args in (["windows", "FR-BREST", "2024-03-10", "--above", "20"],
+                     ["windows", "FR-PAPEETE", "2024-03-10", "--above", "5"]):
+            status, stdout, stderr = run(*args, "--ics")
+            self.assertEqual((status, stdout), (0, ""), args)
+            self.assertEqual(stderr, "nerith: no window in these days: no calendar written\n")
+            self.assertEqual(run(*args, "--json")[0], 0)
+
+
+class Safety(unittest.TestCase):
+    def test_built_in_heights_against_a_depth_warn(self):
+        keel = ["FR-SAINT-MALO", "2024-03-10", "--draught", "1.0", "--depth", "0", "--tz",
+                "Europe/Paris"]
+        # (command, warns with --model builtin)
+        for command, warns in [(["windows", *keel], True), (["windows", *keel, "--json"], True),
+                               (["chart", "FR-BREST", "2024-03-10", "--level", "3", "-o", "-"], True),
+                               (["chart", "FR-BREST", "2024-03-10", "-o", "-"], False),
+                               (["predict", "FR-BREST", "2024-03-10"], False)]:
+            self.assertEqual(run(*command)[2], "", command)
+            stderr = run(*command, *BUILTIN)[2]
+            if warns:
+                self.assertEqual(len(stderr.splitlines()), 1, command)
+                self.assertIn("not chart datum: its low waters stand up to 0.8 m higher", stderr)
+            else:
+                self.assertEqual(stderr, "", command)
+
+    def test_a_keel_aground_on_chart_datum_is_shown_so(self):
+        # The full model: below 1.00 m from 13:17 to 14:43 CET; the table
+        # rounds the windows above towards less water.
+        table = out("windows", "FR-SAINT-MALO", "2024-03-10", "--draught", "1.0", "--depth", "0",
+                    "--tz", "Europe/Paris")
+        self.assertIn("2024-03-10 13:17 CET\n", table.replace("  at least 13h 17m (open before)", ""))
+        self.assertIn("2024-03-10 14:44 CET  2024-03-11 00:00 CET", table)
+        aground = out("windows", "FR-SAINT-MALO", "2024-03-10", "--below", "1", "--tz",
+                      "Europe/Paris")
+        self.assertIn("2024-03-10 13:17 CET  2024-03-10 14:44 CET  1h 27m", aground)
+
+    def test_printed_durations_are_end_minus_start(self):
+        for side in ("--above", "--below"):
+            table = out("windows", "FR-SAINT-MALO", "2026-12-10", side, "9", "--days", "3")
+            rows = re.findall(r"^2026-12-(\d\d) (\d\d):(\d\d)  2026-12-(\d\d) (\d\d):(\d\d)  "
+                              r"(?:at least )?(\d+)h (\d\d)m", table, re.M)
+            self.assertGreater(len(rows), 3)
+            for row in rows:
+                d1, h1, m1, d2, h2, m2, hours, minutes = map(int, row)
+                self.assertEqual((d2 - d1) * 1440 + (h2 - h1) * 60 + m2 - m1, hours * 60 + minutes,
+                                 row)
+        exact = json.loads(out("windows", "FR-SAINT-MALO", "2026-12-10", "--above", "9", "--json"))
+        first = exact["windows"][0]
+        self.assertNotEqual(first["start"] % 60, 0)  # JSON keeps the seconds
+        self.assertIn(f"{first['start'] // 60 % 60 + 1:02}  ", out("windows", "FR-SAINT-MALO",
+                                                               "2026-12-10", "--above", "9"))
+
 
 if __name__ == "__main__":
     if len(sys.argv) < 3:

@@ -43,20 +43,26 @@ TEST(Sparkline, MapsTheRangeOntoEightLevels) {
 }
 
 TEST(PredictionTable, ListsEachWaterWithTimeHeightAndCoefficient) {
-  const std::string table = prediction_table(station(), views(Zone{}, 2), Zone{});
+  const std::string table = prediction_table(station(), Model::Full, views(Zone{}, 2), Zone{});
   EXPECT_NE(table.find("Île d'Essai — Nord (FR-TEST), times in UTC"), std::string::npos);
-  EXPECT_NE(table.find("Sun 2024-03-10   high  03:53"), std::string::npos) << table;
-  EXPECT_NE(table.find("Mon 2024-03-11   high  03:53"), std::string::npos) << table;
-  EXPECT_NE(table.find("                 low   10:14"), std::string::npos) << table;
+  EXPECT_NE(table.find("\nfull model: heights above chart datum, official coefficients\n"),
+            std::string::npos);
+  // 03:53:54 and 10:14:31, to the nearest minute.
+  EXPECT_NE(table.find("Sun 2024-03-10   high  03:54"), std::string::npos) << table;
+  EXPECT_NE(table.find("Mon 2024-03-11   high  03:54"), std::string::npos) << table;
+  EXPECT_NE(table.find("                 low   10:15"), std::string::npos) << table;
   EXPECT_NE(table.find(" 110\n"), std::string::npos);
   EXPECT_EQ(count(table, "high"), 4u);
   EXPECT_EQ(count(table, "low "), 4u);
   EXPECT_NE(table.find("curves run from 00:00 to 24:00"), std::string::npos);
 
   const Zone paris = Zone::locate("Europe/Paris").value();
-  const std::string local = prediction_table(station(), views(paris, 1), paris);
+  const std::string local = prediction_table(station(), Model::Builtin, views(paris, 1), paris);
   EXPECT_NE(local.find("times in Europe/Paris"), std::string::npos);
-  EXPECT_NE(local.find("high  04:53 CET"), std::string::npos) << local;
+  EXPECT_NE(local.find("\nbuilt-in model: heights on the station's mean level, not chart datum; "
+                       "unofficial coefficients\n"),
+            std::string::npos);
+  EXPECT_NE(local.find("high  04:54 CET"), std::string::npos) << local;
   EXPECT_NE(local.find("low   23:32 CET"), std::string::npos) << local;
 }
 

@@ -33,19 +33,33 @@ TEST(ParseCommandLine, ReadsArgumentsAndOptionsInAnyOrder) {
   EXPECT_EQ(std::get<Invocation>(parse({"list"})).format, Format::Table);
 }
 
-TEST(ParseCommandLine, ModelIsBuiltInUnlessFullIsAsked) {
-  EXPECT_EQ(std::get<Invocation>(parse({"list"})).model, Model::Builtin);
-  for (const auto command : {"list", "search", "show", "height", "predict", "chart"}) {
-    std::vector<std::string_view> args{command, "--model", "full"};
-    if (std::string_view(command) != "list") args.push_back("FR-BREST");
-    const auto parsed = parse(args);
-    ASSERT_TRUE(std::holds_alternative<Invocation>(parsed)) << command;
-    EXPECT_EQ(std::get<Invocation>(parsed).model, Model::Full) << command;
+TEST(ParseCommandLine, ModelIsFullUnlessBuiltInIsAskedBeforeOrAfterTheCommand) {
+  EXPECT_EQ(std::get<Invocation>(parse({"list"})).model, Model::Full);
+  for (const auto command : {"list", "search", "show", "height", "predict", "chart", "now"}) {
+    const bool takes_port = std::string_view(command) != "list";
+    for (const bool before : {false, true}) {
+      std::vector<std::string_view> args{command};
+      if (takes_port) args.push_back("FR-BREST");
+      args.insert(before ? args.begin() : args.end(), {"--model", "builtin"});
+      const auto parsed = parse(args);
+      ASSERT_TRUE(std::holds_alternative<Invocation>(parsed)) << command;
+      EXPECT_EQ(std::get<Invocation>(parsed).model, Model::Builtin) << command << before;
+      EXPECT_EQ(std::get<Invocation>(parsed).command, command);
+    }
   }
-  EXPECT_EQ(std::get<Invocation>(parse({"show", "X", "--model=builtin"})).model, Model::Builtin);
-  const auto bad = std::get<Message>(parse({"show", "X", "--model", "Full"}));
-  EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.text.find("--model expects 'builtin' or 'full', not 'Full'"), std::string::npos);
+  EXPECT_EQ(std::get<Invocation>(parse({"--model=builtin", "show", "X"})).model, Model::Builtin);
+  EXPECT_EQ(std::get<Invocation>(parse({"--model=builtin", "show", "X", "--model=full"})).model,
+            Model::Full);
+  EXPECT_EQ(std::get<Invocation>(parse({"show", "X", "--model=full"})).model, Model::Full);
+  for (const auto& args : std::vector<std::vector<std::string_view>>{
+           {"show", "X", "--model", "Full"}, {"--model", "Full", "show", "X"}}) {
+    const auto bad = std::get<Message>(parse(args));
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.text.find("--model expects 'full' or 'builtin', not 'Full'"), std::string::npos);
+  }
+  EXPECT_EQ(std::get<Message>(parse({"--model"})).status, 2);
+  EXPECT_EQ(std::get<Message>(parse({"--model", "full"})).status, 2);
+  EXPECT_EQ(std::get<Message>(parse({"--model", "full", "--help"})).status, 0);
 }
 
 struct MessageCase {
@@ -124,11 +138,19 @@ TEST(ParseCommandLine, ReadsWaterLevelsAndRejectsThoseThatDoNotFit) {
        {},
        Above,
        {},
-       "--above expects a height in metres, not 'x'"},
+       "--above expects a height in metres from -1000 to 1000, not 'x'"},
       {{"windows", "P", "--below", "nan"}, {}, Above, {}, "not 'nan'"},
       {{"windows", "P", "--above", "inf"}, {}, Above, {}, "not 'inf'"},
       {{"windows", "P", "--above", "1e400"}, {}, Above, {}, "not '1e400'"},
       {{"windows", "P", "--above", "2,5"}, {}, Above, {}, "not '2,5'"},
+      {{"windows", "P", "--above", "1001"}, {}, Above, {}, "from -1000 to 1000, not '1001'"},
+      {{"windows", "P", "--below", "-1000"}, -1000.0, Below},
+      {{"windows", "P", "--draught", "999", "--depth", "-999"},
+       {},
+       Above,
+       {},
+       "the level --draught + --margin - --depth is 1998.000 m, beyond the limit of 1000 m"},
+      {{"windows", "P", "--draught", "500", "--depth", "-499", "--margin", "1"}, 1000.0},
       {{"windows", "P", "--above", "+2"}, {}, Above, {}, "not '+2'"},
       {{"windows", "P", "--above", ""}, {}, Above, {}, "not ''"},
       {{"windows", "P", "--draught", "1", "--depth", "2m"}, {}, Above, {}, "--depth expects"},
