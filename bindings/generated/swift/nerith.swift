@@ -2,6 +2,16 @@
 // Trust me, you don't want to mess with it!
 
 // swiftlint:disable all
+/**
+ * The built-in tide model: 20 French Atlantic, Channel and North Sea
+ * stations, 13 harmonic constituents each. Instants are Unix seconds (UTC),
+ * dates UTC calendar days written YYYY-MM-DD, heights metres on each
+ * station's own mean-level reference: NOT chart datum (its low waters can
+ * stand up to 0.8 m above chart-datum predictions), so never compare them
+ * with a charted depth. Coefficients are graded against Brest on this
+ * model's own scale, not the official one. For chart datum and the official
+ * coefficients use the full model (nerith_full).
+ */
 import Foundation
 
 // Depending on the consumer's build setup, the low-level FFI code
@@ -510,15 +520,42 @@ fileprivate struct FfiConverterString: FfiConverter {
 }
 
 
+/**
+ * One station's UTC day.
+ */
 public struct DayPrediction {
+    /**
+     * The id as the caller passed it.
+     */
     public var portId: String
+    /**
+     * The day, as the caller wrote it (YYYY-MM-DD in a range).
+     */
     public var date: String
+    /**
+     * The day's high and low waters, in time order.
+     */
     public var extremes: [TidalExtreme]
+    /**
+     * 145 heights, every 600 seconds from 00:00 to 24:00 UTC.
+     */
     public var heights: [HeightSample]
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(portId: String, date: String, extremes: [TidalExtreme], heights: [HeightSample]) {
+    public init(
+        /**
+         * The id as the caller passed it.
+         */portId: String, 
+        /**
+         * The day, as the caller wrote it (YYYY-MM-DD in a range).
+         */date: String, 
+        /**
+         * The day's high and low waters, in time order.
+         */extremes: [TidalExtreme], 
+        /**
+         * 145 heights, every 600 seconds from 00:00 to 24:00 UTC.
+         */heights: [HeightSample]) {
         self.portId = portId
         self.date = date
         self.extremes = extremes
@@ -592,14 +629,35 @@ public func FfiConverterTypeDayPrediction_lower(_ value: DayPrediction) -> RustB
 }
 
 
+/**
+ * One harmonic constituent of a station.
+ */
 public struct HarmonicConstituent {
+    /**
+     * Its name, such as "M2".
+     */
     public var name: String
+    /**
+     * Metres.
+     */
     public var amplitude: Double
+    /**
+     * Degrees (Greenwich phase lag).
+     */
     public var phaseLag: Double
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(name: String, amplitude: Double, phaseLag: Double) {
+    public init(
+        /**
+         * Its name, such as "M2".
+         */name: String, 
+        /**
+         * Metres.
+         */amplitude: Double, 
+        /**
+         * Degrees (Greenwich phase lag).
+         */phaseLag: Double) {
         self.name = name
         self.amplitude = amplitude
         self.phaseLag = phaseLag
@@ -666,13 +724,28 @@ public func FfiConverterTypeHarmonicConstituent_lower(_ value: HarmonicConstitue
 }
 
 
+/**
+ * One point of a height curve.
+ */
 public struct HeightSample {
+    /**
+     * Unix seconds, UTC.
+     */
     public var time: Int64
+    /**
+     * Metres on the station's mean-level reference (not chart datum).
+     */
     public var height: Double
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(time: Int64, height: Double) {
+    public init(
+        /**
+         * Unix seconds, UTC.
+         */time: Int64, 
+        /**
+         * Metres on the station's mean-level reference (not chart datum).
+         */height: Double) {
         self.time = time
         self.height = height
     }
@@ -732,18 +805,51 @@ public func FfiConverterTypeHeightSample_lower(_ value: HeightSample) -> RustBuf
 }
 
 
+/**
+ * A tide station and its harmonic constants.
+ */
 public struct Port {
+    /**
+     * The id every function takes, such as "FR-BREST".
+     */
     public var id: String
     public var name: String
+    /**
+     * Degrees north.
+     */
     public var latitude: Double
+    /**
+     * Degrees east.
+     */
     public var longitude: Double
+    /**
+     * Metres: the level the constituents oscillate about.
+     */
     public var meanWaterLevel: Double
+    /**
+     * Whether its high waters get a tide coefficient.
+     */
     public var atlanticCoast: Bool
     public var constituents: [HarmonicConstituent]
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(id: String, name: String, latitude: Double, longitude: Double, meanWaterLevel: Double, atlanticCoast: Bool, constituents: [HarmonicConstituent]) {
+    public init(
+        /**
+         * The id every function takes, such as "FR-BREST".
+         */id: String, name: String, 
+        /**
+         * Degrees north.
+         */latitude: Double, 
+        /**
+         * Degrees east.
+         */longitude: Double, 
+        /**
+         * Metres: the level the constituents oscillate about.
+         */meanWaterLevel: Double, 
+        /**
+         * Whether its high waters get a tide coefficient.
+         */atlanticCoast: Bool, constituents: [HarmonicConstituent]) {
         self.id = id
         self.name = name
         self.latitude = latitude
@@ -838,15 +944,38 @@ public func FfiConverterTypePort_lower(_ value: Port) -> RustBuffer {
 }
 
 
+/**
+ * A high or low water.
+ */
 public struct TidalExtreme {
+    /**
+     * Unix seconds, UTC, to the second.
+     */
     public var time: Int64
+    /**
+     * Metres on the station's mean-level reference (not chart datum).
+     */
     public var height: Double
     public var isHigh: Bool
+    /**
+     * 20 to 120 on high waters of Atlantic-coast stations, graded against
+     * Brest on the built-in model's own scale; null on low waters.
+     */
     public var coefficient: UInt8?
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(time: Int64, height: Double, isHigh: Bool, coefficient: UInt8?) {
+    public init(
+        /**
+         * Unix seconds, UTC, to the second.
+         */time: Int64, 
+        /**
+         * Metres on the station's mean-level reference (not chart datum).
+         */height: Double, isHigh: Bool, 
+        /**
+         * 20 to 120 on high waters of Atlantic-coast stations, graded against
+         * Brest on the built-in model's own scale; null on low waters.
+         */coefficient: UInt8?) {
         self.time = time
         self.height = height
         self.isHigh = isHigh
@@ -920,14 +1049,26 @@ public func FfiConverterTypeTidalExtreme_lower(_ value: TidalExtreme) -> RustBuf
 }
 
 
+/**
+ * What a function throws; the message says which id or date.
+ */
 public enum TideError {
 
     
     
+    /**
+     * No station has this id.
+     */
     case PortNotFound(message: String)
     
+    /**
+     * The date is not a real YYYY-MM-DD day, or a range runs backwards.
+     */
     case InvalidDate(message: String)
     
+    /**
+     * add_custom_port: a station with this id exists.
+     */
     case PortRejected(message: String)
     
 }
@@ -1162,12 +1303,19 @@ fileprivate struct FfiConverterSequenceTypeTidalExtreme: FfiConverterRustBuffer 
         return seq
     }
 }
+/**
+ * Adds a station for the rest of the process (it is never saved). Throws
+ * PortRejected when a station with the same id exists.
+ */
 public func addCustomPort(port: Port)throws  {try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_uniffi_fn_func_add_custom_port(
         FfiConverterTypePort.lower(port),$0
     )
 }
 }
+/**
+ * The station with exactly this id (case-sensitive), or null.
+ */
 public func getPort(id: String) -> Port? {
     return try!  FfiConverterOptionTypePort.lift(try! rustCall() {
     uniffi_nerith_uniffi_fn_func_get_port(
@@ -1175,6 +1323,10 @@ public func getPort(id: String) -> Port? {
     )
 })
 }
+/**
+ * The height of the tide at `timestamp` (Unix seconds, UTC), in metres on
+ * the station's mean-level reference. Throws PortNotFound.
+ */
 public func heightAt(portId: String, timestamp: Int64)throws  -> Double {
     return try  FfiConverterDouble.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_uniffi_fn_func_height_at(
@@ -1183,12 +1335,19 @@ public func heightAt(portId: String, timestamp: Int64)throws  -> Double {
     )
 })
 }
+/**
+ * Every station: the 20 built-in ones, then those added, in that order.
+ */
 public func listPorts() -> [Port] {
     return try!  FfiConverterSequenceTypePort.lift(try! rustCall() {
     uniffi_nerith_uniffi_fn_func_list_ports($0
     )
 })
 }
+/**
+ * The UTC day `date` (YYYY-MM-DD) at a station: its high and low waters
+ * and its heights every 10 minutes. Throws PortNotFound or InvalidDate.
+ */
 public func predictDay(portId: String, date: String)throws  -> DayPrediction {
     return try  FfiConverterTypeDayPrediction.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_uniffi_fn_func_predict_day(
@@ -1197,6 +1356,11 @@ public func predictDay(portId: String, date: String)throws  -> DayPrediction {
     )
 })
 }
+/**
+ * One DayPrediction for each UTC day from `start_date` to `end_date`, both
+ * included. Throws PortNotFound, or InvalidDate (the bad date, or
+ * "first > last" for a reversed range).
+ */
 public func predictRange(portId: String, startDate: String, endDate: String)throws  -> [DayPrediction] {
     return try  FfiConverterSequenceTypeDayPrediction.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_uniffi_fn_func_predict_range(
@@ -1206,6 +1370,10 @@ public func predictRange(portId: String, startDate: String, endDate: String)thro
     )
 })
 }
+/**
+ * The stations whose id, or else name, contains `query`, ignoring case
+ * (not accents); an empty query gives every station.
+ */
 public func searchPorts(query: String) -> [Port] {
     return try!  FfiConverterSequenceTypePort.lift(try! rustCall() {
     uniffi_nerith_uniffi_fn_func_search_ports(

@@ -2,6 +2,15 @@
 // Trust me, you don't want to mess with it!
 
 // swiftlint:disable all
+/**
+ * The full tide model: 106 French tide gauges (the Atlantic, Channel and
+ * North Sea coasts, the Mediterranean, overseas), each with its whole
+ * 50-constituent analysis. Instants are Unix seconds (UTC), dates UTC
+ * calendar days written YYYY-MM-DD, heights metres above the gauge's chart
+ * datum, so that a charted depth or drying height compares with them.
+ * Coefficients are the official French tide coefficients (Atlantic, Channel
+ * and North Sea gauges only). Gauge data: TICON-4, CC BY 4.0.
+ */
 import Foundation
 
 // Depending on the consumer's build setup, the low-level FFI code
@@ -526,15 +535,42 @@ fileprivate struct FfiConverterString: FfiConverter {
 }
 
 
+/**
+ * One gauge's UTC day.
+ */
 public struct DayPrediction {
+    /**
+     * The id as the caller passed it.
+     */
     public var portId: String
+    /**
+     * The day, as the caller wrote it (YYYY-MM-DD in a range).
+     */
     public var date: String
+    /**
+     * The day's high and low waters, in time order.
+     */
     public var extremes: [TidalExtreme]
+    /**
+     * 145 heights, every 600 seconds from 00:00 to 24:00 UTC.
+     */
     public var heights: [HeightSample]
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(portId: String, date: String, extremes: [TidalExtreme], heights: [HeightSample]) {
+    public init(
+        /**
+         * The id as the caller passed it.
+         */portId: String, 
+        /**
+         * The day, as the caller wrote it (YYYY-MM-DD in a range).
+         */date: String, 
+        /**
+         * The day's high and low waters, in time order.
+         */extremes: [TidalExtreme], 
+        /**
+         * 145 heights, every 600 seconds from 00:00 to 24:00 UTC.
+         */heights: [HeightSample]) {
         self.portId = portId
         self.date = date
         self.extremes = extremes
@@ -608,13 +644,28 @@ public func FfiConverterTypeDayPrediction_lower(_ value: DayPrediction) -> RustB
 }
 
 
+/**
+ * One point of a height curve.
+ */
 public struct HeightSample {
+    /**
+     * Unix seconds, UTC.
+     */
     public var time: Int64
+    /**
+     * Metres above chart datum.
+     */
     public var height: Double
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(time: Int64, height: Double) {
+    public init(
+        /**
+         * Unix seconds, UTC.
+         */time: Int64, 
+        /**
+         * Metres above chart datum.
+         */height: Double) {
         self.time = time
         self.height = height
     }
@@ -674,19 +725,58 @@ public func FfiConverterTypeHeightSample_lower(_ value: HeightSample) -> RustBuf
 }
 
 
+/**
+ * A tide gauge.
+ */
 public struct Port {
+    /**
+     * The id every function takes, such as "FR-BREST".
+     */
     public var id: String
     public var name: String
+    /**
+     * Degrees north.
+     */
     public var latitude: Double
+    /**
+     * Degrees east.
+     */
     public var longitude: Double
+    /**
+     * Mean sea level, in metres above chart datum.
+     */
     public var meanWaterLevel: Double
     public var coast: Coast
+    /**
+     * The gauge's IANA time zone, such as "Europe/Paris".
+     */
     public var timezone: String
+    /**
+     * The tide gauge's number.
+     */
     public var gauge: Int32
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(id: String, name: String, latitude: Double, longitude: Double, meanWaterLevel: Double, coast: Coast, timezone: String, gauge: Int32) {
+    public init(
+        /**
+         * The id every function takes, such as "FR-BREST".
+         */id: String, name: String, 
+        /**
+         * Degrees north.
+         */latitude: Double, 
+        /**
+         * Degrees east.
+         */longitude: Double, 
+        /**
+         * Mean sea level, in metres above chart datum.
+         */meanWaterLevel: Double, coast: Coast, 
+        /**
+         * The gauge's IANA time zone, such as "Europe/Paris".
+         */timezone: String, 
+        /**
+         * The tide gauge's number.
+         */gauge: Int32) {
         self.id = id
         self.name = name
         self.latitude = latitude
@@ -788,15 +878,38 @@ public func FfiConverterTypePort_lower(_ value: Port) -> RustBuffer {
 }
 
 
+/**
+ * A high or low water.
+ */
 public struct TidalExtreme {
+    /**
+     * Unix seconds, UTC, to the second.
+     */
     public var time: Int64
+    /**
+     * Metres above chart datum.
+     */
     public var height: Double
     public var isHigh: Bool
+    /**
+     * The official coefficient, 20 to 120, on high waters of Atlantic-coast
+     * gauges; null on low waters and elsewhere.
+     */
     public var coefficient: UInt8?
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(time: Int64, height: Double, isHigh: Bool, coefficient: UInt8?) {
+    public init(
+        /**
+         * Unix seconds, UTC, to the second.
+         */time: Int64, 
+        /**
+         * Metres above chart datum.
+         */height: Double, isHigh: Bool, 
+        /**
+         * The official coefficient, 20 to 120, on high waters of Atlantic-coast
+         * gauges; null on low waters and elsewhere.
+         */coefficient: UInt8?) {
         self.time = time
         self.height = height
         self.isHigh = isHigh
@@ -870,15 +983,44 @@ public func FfiConverterTypeTidalExtreme_lower(_ value: TidalExtreme) -> RustBuf
 }
 
 
+/**
+ * One span of time on one side of a level, its ends to the second (round
+ * an Above window's start up and its end down, a Below window's the other
+ * way, to err towards less water).
+ */
 public struct WaterWindow {
+    /**
+     * Unix seconds, UTC; the range's start when open_start.
+     */
     public var start: Int64
+    /**
+     * Unix seconds, UTC; the range's end when open_end.
+     */
     public var end: Int64
+    /**
+     * The water was already on this side when the range began.
+     */
     public var openStart: Bool
+    /**
+     * It is still there when the range ends.
+     */
     public var openEnd: Bool
 
     // Default memberwise initializers are never public by default, so we
     // declare one manually.
-    public init(start: Int64, end: Int64, openStart: Bool, openEnd: Bool) {
+    public init(
+        /**
+         * Unix seconds, UTC; the range's start when open_start.
+         */start: Int64, 
+        /**
+         * Unix seconds, UTC; the range's end when open_end.
+         */end: Int64, 
+        /**
+         * The water was already on this side when the range began.
+         */openStart: Bool, 
+        /**
+         * It is still there when the range ends.
+         */openEnd: Bool) {
         self.start = start
         self.end = end
         self.openStart = openStart
@@ -953,6 +1095,10 @@ public func FfiConverterTypeWaterWindow_lower(_ value: WaterWindow) -> RustBuffe
 
 // Note that we don't yet support `indirect` for enums.
 // See https://github.com/mozilla/uniffi-rs/issues/396 for further discussion.
+/**
+ * Where a gauge lies. Official tide coefficients are given on the Atlantic,
+ * Channel and North Sea coasts only.
+ */
 
 public enum Coast {
     
@@ -1023,14 +1169,26 @@ extension Coast: Equatable, Hashable {}
 
 
 
+/**
+ * What a function throws; the message says which id, date or level.
+ */
 public enum TideError {
 
     
     
+    /**
+     * No gauge has this id.
+     */
     case PortNotFound(message: String)
     
+    /**
+     * The date is not a real YYYY-MM-DD day, or a range runs backwards.
+     */
     case InvalidDate(message: String)
     
+    /**
+     * The level is not a number.
+     */
     case InvalidLevel(message: String)
     
 }
@@ -1095,10 +1253,20 @@ extension TideError: Foundation.LocalizedError {
 
 // Note that we don't yet support `indirect` for enums.
 // See https://github.com/mozilla/uniffi-rs/issues/396 for further discussion.
+/**
+ * Which side of the level a window keeps the water on; a level exactly met
+ * counts as above.
+ */
 
 public enum WaterSide {
     
+    /**
+     * At or above the level: enough water.
+     */
     case above
+    /**
+     * Below it: a boat that needs that much water is aground.
+     */
     case below
 }
 
@@ -1329,6 +1497,9 @@ fileprivate struct FfiConverterSequenceTypeWaterWindow: FfiConverterRustBuffer {
         return seq
     }
 }
+/**
+ * The gauge with exactly this id (case-sensitive), or null.
+ */
 public func getPort(id: String) -> Port? {
     return try!  FfiConverterOptionTypePort.lift(try! rustCall() {
     uniffi_nerith_full_uniffi_fn_func_get_port(
@@ -1336,6 +1507,10 @@ public func getPort(id: String) -> Port? {
     )
 })
 }
+/**
+ * The height of the tide at `timestamp` (Unix seconds, UTC), in metres
+ * above the gauge's chart datum. Throws PortNotFound.
+ */
 public func heightAt(portId: String, timestamp: Int64)throws  -> Double {
     return try  FfiConverterDouble.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_height_at(
@@ -1344,12 +1519,19 @@ public func heightAt(portId: String, timestamp: Int64)throws  -> Double {
     )
 })
 }
+/**
+ * Every gauge, in the model's order.
+ */
 public func listPorts() -> [Port] {
     return try!  FfiConverterSequenceTypePort.lift(try! rustCall() {
     uniffi_nerith_full_uniffi_fn_func_list_ports($0
     )
 })
 }
+/**
+ * The UTC day `date` (YYYY-MM-DD) at a gauge: its high and low waters
+ * and its heights every 10 minutes. Throws PortNotFound or InvalidDate.
+ */
 public func predictDay(portId: String, date: String)throws  -> DayPrediction {
     return try  FfiConverterTypeDayPrediction.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_predict_day(
@@ -1358,6 +1540,11 @@ public func predictDay(portId: String, date: String)throws  -> DayPrediction {
     )
 })
 }
+/**
+ * One DayPrediction for each UTC day from `start_date` to `end_date`, both
+ * included. Throws PortNotFound, or InvalidDate (the bad date, or
+ * "first > last" for a reversed range).
+ */
 public func predictRange(portId: String, startDate: String, endDate: String)throws  -> [DayPrediction] {
     return try  FfiConverterSequenceTypeDayPrediction.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_predict_range(
@@ -1367,6 +1554,10 @@ public func predictRange(portId: String, startDate: String, endDate: String)thro
     )
 })
 }
+/**
+ * The gauges whose id, or else name, contains `query`, ignoring case
+ * (not accents); an empty query gives every gauge.
+ */
 public func searchPorts(query: String) -> [Port] {
     return try!  FfiConverterSequenceTypePort.lift(try! rustCall() {
     uniffi_nerith_full_uniffi_fn_func_search_ports(
@@ -1374,6 +1565,13 @@ public func searchPorts(query: String) -> [Port] {
     )
 })
 }
+/**
+ * The spans of the UTC days `start_date` .. `end_date` during which the
+ * height stands on `side` of `level` (metres above chart datum), each end
+ * refined to the second; a window still open at either end of the range
+ * is cut there and says so. Throws PortNotFound, InvalidDate, or
+ * InvalidLevel for a level that is not a number.
+ */
 public func waterWindows(portId: String, startDate: String, endDate: String, level: Double, side: WaterSide)throws  -> [WaterWindow] {
     return try  FfiConverterSequenceTypeWaterWindow.lift(try rustCallWithError(FfiConverterTypeTideError.lift) {
     uniffi_nerith_full_uniffi_fn_func_water_windows(

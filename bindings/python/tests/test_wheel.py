@@ -126,3 +126,11 @@ def test_threads_get_the_table_answers_side_by_side():
     for thread in threads:
         thread.join()
     assert failures == []
+
+
+@pytest.mark.parametrize("function, says", [
+    (nerith.height_at, "mean-level reference"), (nerith.predict_day, "UTC day"),
+    (nerith.full.height_at, "above the gauge's chart datum"),
+    (nerith.full.water_windows, "metres above chart datum"), (nerith.full, "official")])
+def test_the_generated_api_is_documented(function, says):
+    assert says in (function.__doc__ or ""), function
