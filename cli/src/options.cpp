@@ -58,7 +58,8 @@ constexpr std::array<CommandInfo, 8> COMMANDS{{
     {"height", "height PORT [WHEN] [--tz ZONE] [--json]", "Height of the tide at one instant.",
      "WHEN is 'now' (the default), Unix seconds, or an ISO 8601 date and time such as\n"
      "2026-01-01T12:00:00Z or 2026-01-01T13:00+01:00. Without Z or an offset, WHEN is read\n"
-     "on the --tz clock (UTC by default).\n",
+     "on the --tz clock (UTC by default). The height is metres above chart datum with the\n"
+     "full model, on the station's mean-level reference with --model builtin.\n",
      1, 2, kTz | kJson | kModel},
     {"predict", "predict PORT [DATE] [--days N] [--tz ZONE] [--json | --csv | --ics]",
      "High and low waters and tide coefficients.",
