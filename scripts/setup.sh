@@ -9,6 +9,8 @@ packages=(
   cmake make g++ pkgconf               # toolchain
   nlohmann-json3-dev                   # reading the embedded station documents
   tzdata                               # local legal time in the command-line tool (--tz)
+  libhowardhinnant-date-dev            # the command's local time: Hinnant's date/tz over tzdata
+  dpkg-dev                             # unpacks date/tz's source package (below)
 )
 if [[ "${1:-all}" != build ]]; then
   packages+=(
@@ -42,4 +44,31 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get -o DPkg::Lock::Timeout=600 update -qq
   apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# date/tz's tz.cpp, which every build compiles into the command: Debian's
+# libdate-tz is built for this machine's libstdc++, so the libc++ and the ARM
+# builds cannot link it. The source package of the installed headers, fetched
+# by apt from this machine's own Debian sources read as deb-src, unpacked
+# (Debian's patches applied) into /usr/src/howardhinnant-date.
+date_source=/usr/src/howardhinnant-date
+if [[ ! -f $date_source/src/tz.cpp ]]; then
+  version=$(dpkg-query -W -f='${source:Version}' libhowardhinnant-date-dev)
+  work=$(mktemp -d)
+  mkdir -p "$work/parts" "$work/lists/partial"
+  for list in /etc/apt/sources.list.d/*.sources; do
+    if [[ -f $list ]]; then
+      sed 's/^Types: deb$/Types: deb-src/' "$list" >"$work/parts/$(basename "$list")"
+    fi
+  done
+  if [[ -f /etc/apt/sources.list ]]; then
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$work/parts/main.list"
+  fi
+  apt_src=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$work/parts"
+           -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
+  apt-get -qq "${apt_src[@]}" update
+  (cd "$work" && apt-get -qq "${apt_src[@]}" source "howardhinnant-date=$version" >/dev/null)
+  mkdir -p "$date_source"
+  cp -r "$work"/howardhinnant-date-*/{src,include,LICENSE.txt} "$date_source/"
+  rm -rf "$work"
 fi

@@ -4,9 +4,17 @@
 
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace date {
+class time_zone;
+}
+namespace Posix {
+class time_zone;
+}
 
 namespace nerith::cli {
 
@@ -22,10 +30,10 @@ struct LocalTime {
   std::string abbreviation;  // "UTC", "CET", "CEST", "+0545"
 };
 
-// UTC, or an IANA zone of the system's tz database (/usr/share/zoneinfo, or
-// $TZDIR), read through the C library, which applies each zone file's rules
-// for years past its last listed transition. The tool is single-threaded, so
-// selecting the zone through the process's TZ variable is safe.
+// UTC, or an IANA zone of the system's tz database (/usr/share/zoneinfo),
+// read through Howard Hinnant's date/tz. Past the last transition a zone file
+// lists, its closing POSIX TZ rule applies (date/tz's Posix::time_zone), as
+// the C library would apply it.
 class Zone {
  public:
   Zone() = default;  // UTC
@@ -33,8 +41,8 @@ class Zone {
   // The zone with this name, or the reason it cannot be used.
   static std::expected<Zone, std::string> locate(std::string_view name);
 
-  bool is_utc() const { return name_.empty(); }
-  std::string name() const { return is_utc() ? "UTC" : name_; }
+  bool is_utc() const { return zone_ == nullptr; }
+  std::string name() const;
 
   // Local clock reading of t (Unix seconds within MIN_INSTANT..MAX_INSTANT).
   LocalTime local(std::int64_t t) const;
@@ -51,8 +59,8 @@ class Zone {
   std::int64_t today() const;
 
  private:
-  explicit Zone(std::string name) : name_(std::move(name)) {}
-  std::string name_;  // empty for UTC
+  const date::time_zone* zone_ = nullptr;         // null for UTC
+  std::shared_ptr<const Posix::time_zone> rule_;  // after the zone file's last transition
 };
 
 // Days since 1970-01-01 of a strict YYYY-MM-DD text naming a real date, or
@@ -62,7 +70,7 @@ std::optional<std::int64_t> parse_date(std::string_view text);
 // YYYY-MM-DD of a day number.
 std::string date_text(std::int64_t day);
 
-// "HH:MM" of a local reading; seconds are dropped, as in printed tide tables.
+// "HH:MM" of a local reading; seconds are dropped (round the instant first).
 std::string clock_text(const LocalTime& local);
 
 // ISO 8601 with the zone's offset: 2024-03-10T04:53:54+01:00, or ...Z in UTC.

@@ -71,6 +71,9 @@ TEST(ZoneLocal, ReadsLegalTimeWithDaylightSaving) {
       // Past the last transition listed in the zone file its rules still apply.
       {"Europe/Paris", "2050-07-01T12:00:00Z", "14:00", 7200, "CEST"},
       {"Europe/Paris", "2050-12-01T12:00:00Z", "13:00", 3600, "CET"},
+      {"Europe/Paris", "9999-07-01T12:00:00Z", "14:00", 7200, "CEST"},
+      {"America/Santiago", "2100-01-15T12:00:00Z", "09:00", -10800, "-03"},
+      {"Australia/Lord_Howe", "2100-01-15T12:00:00Z", "23:00", 39600, "+11"},  // half an hour
       {"Asia/Kathmandu", "2024-03-10T00:00:00Z", "05:45", 20700, "+0545"},
       {"America/New_York", "2024-03-10T03:00:00Z", "22:00", -18000, "EST"},
   };
