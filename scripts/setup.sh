@@ -9,6 +9,7 @@ packages=(
   cmake make g++ pkgconf               # toolchain
   nlohmann-json3-dev                   # reading the embedded station documents
   tzdata                               # local legal time in the command-line tool (--tz)
+  libcli11-dev                         # the command's options, subcommands and help (CLI11)
   libhowardhinnant-date-dev            # the command's local time: Hinnant's date/tz over tzdata
   dpkg-dev                             # unpacks date/tz's source package (below)
 )

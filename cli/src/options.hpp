@@ -26,7 +26,7 @@ struct Invocation {
   std::optional<std::string> out;  // -o FILE
   // The water level of windows (--above, --below, or the sailor's --draught
   // D --depth C [--margin M] as D + M - C) and of chart --level; metres on
-  // the model's datum, within ±MAX_HEIGHT.
+  // the model's datum, within ±MAX_HEIGHT (levels.hpp).
   std::optional<double> level;
   windows::Side side = windows::Side::Above;  // --below: the water under the level
 };
@@ -41,13 +41,8 @@ struct Message {
 // The most days one command predicts.
 inline constexpr int MAX_DAYS = 366;
 
-// The largest level accepted, in metres either side of the datum: far beyond
-// any tide, small enough that sums of heights stay exact to the millimetre.
-inline constexpr double MAX_HEIGHT = 1000.0;
-
+// The command line read with CLI11: the command, its arguments and options
+// in any order, "--" before arguments that look like options.
 std::variant<Invocation, Message> parse_command_line(std::vector<std::string_view> args);
-
-// "usage: nerith predict PORT [DATE] ..." for one command.
-std::string usage_line(std::string_view command);
 
 }  // namespace nerith::cli

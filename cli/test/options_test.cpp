@@ -94,6 +94,10 @@ TEST(ParseCommandLine, PrintsHelpVersionOrUsageErrors) {
       {{"predict", "FR-BREST", "--days", "7x"}, 2, "from 1 to 366"},
       {{"predict", "FR-BREST", "--days", "-3"}, 2, "from 1 to 366"},
       {{"chart", "FR-BREST", "-o"}, 2, "option '-o' needs a value"},
+      {{"predict", "FR-BREST", "--days", "--json"}, 2, "option '--days' needs a value"},
+      {{"--model"}, 2, "option '--model' needs a value"},
+      {{"--bogus", "predict", "FR-BREST"}, 2, "unknown option '--bogus'"},
+      {{"predict", "FR-BREST", "--output", "x"}, 2, "option '--output' does not apply"},
   };
   for (const auto& c : cases) {
     const auto parsed = parse(c.args);
