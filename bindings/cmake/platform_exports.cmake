@@ -32,10 +32,14 @@ function(nerith_uniffi_link_exports crate version_script apple_exports)
       nerith_uniffi_carry_libm(${crate})
     endif()
   elseif(APPLE)
-    set_target_properties(${crate} PROPERTIES LINK_DEPENDS ${apple_exports}
-      INSTALL_NAME_DIR @rpath BUILD_WITH_INSTALL_NAME_DIR ON)
+    # The install name is @rpath/lib<crate>.dylib, CMake's default.
+    set_target_properties(${crate} PROPERTIES LINK_DEPENDS ${apple_exports})
     target_link_options(${crate} PRIVATE -Wl,-exported_symbols_list,${apple_exports})
     if(NERITH_ZIG_TARGET)
+      # CMake, cross-compiling, cannot tell that the target's loader knows
+      # @rpath and would name the build folder.
+      set_target_properties(${crate} PROPERTIES NO_SONAME ON)
+      target_link_options(${crate} PRIVATE "SHELL:-install_name @rpath/$<TARGET_FILE_NAME:${crate}>")
       set(private_new_delete ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/platform/private_new_delete.cpp)
       target_sources(${crate} PRIVATE ${private_new_delete})
       set_source_files_properties(${private_new_delete} TARGET_DIRECTORY ${crate} PROPERTIES

@@ -56,6 +56,16 @@ set(CMAKE_CXX_COMPILER ${nerith_zig_bin}/c++)
 set(CMAKE_AR ${nerith_zig_bin}/ar CACHE FILEPATH "Zig's archiver")
 set(CMAKE_RANLIB ${nerith_zig_bin}/ranlib CACHE FILEPATH "Zig's ranlib")
 
+# The binary tools of the checks (bindings/test): LLVM's read every format,
+# GNU objdump a Windows library's import and export tables.
+find_program(CMAKE_NM NAMES llvm-nm llvm-nm-14 REQUIRED)
+find_program(CMAKE_READELF NAMES readelf llvm-readelf REQUIRED)
+if(CMAKE_SYSTEM_NAME STREQUAL "Darwin")
+  find_program(CMAKE_OBJDUMP NAMES llvm-objdump llvm-objdump-14 REQUIRED)
+else()
+  find_program(CMAKE_OBJDUMP NAMES objdump REQUIRED)
+endif()
+
 # Header-only packages (nlohmann-json) and programs come from the build
 # machine; Zig brings the target's C library and C++ runtime itself.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
