@@ -28,6 +28,8 @@ if [[ "${1:-all}" != build ]]; then
     python3-venv                       # the wheel's tools and tests, each in a virtual environment
     maven openjdk-17-jdk-headless      # the jar and its tests
     debootstrap                        # the Debian root the Swift package is tested in
+    ninja-build                        # the generator scikit-build-core drives (the wheels)
+    patchelf                           # names musl the way musl itself does in the musl libraries (auditwheel reads it)
     musl-tools musl:arm64              # musl's loaders (x86-64, arm64): run the musl builds' comparison host
     wine64                             # runs the Windows build's comparison host
     llvm                               # llvm-nm, llvm-objdump, llvm-lipo: check the macOS libraries, make the universal ones

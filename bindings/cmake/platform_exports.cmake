@@ -4,7 +4,10 @@
 # its C++ runtime inside, whatever the platform:
 #   ELF:     the version script; GCC and clang also take --exclude-libs and
 #            the static C++ runtime flags; Zig always links libc++ statically
-#            and rejects --exclude-libs (the version script hides it anyway);
+#            and rejects --exclude-libs (the version script hides it anyway).
+#            Zig names musl's C library libc.so, which musl's loader takes
+#            for itself but auditwheel does not know: the musl libraries
+#            name it as musl's own builds do, libc.musl-<cpu>.so.1 (patchelf);
 #   Windows: a module-definition file (<crate>.def, written from the version
 #            script), no "lib" prefix (the bindings load nerith_uniffi.dll);
 #            with Zig, the maths the C runtime would lend it carried inside
@@ -50,6 +53,11 @@ function(nerith_uniffi_link_exports crate version_script apple_exports)
     target_link_options(${crate} PRIVATE -Wl,--version-script=${version_script})
     if(NOT NERITH_ZIG_TARGET)
       target_link_options(${crate} PRIVATE -Wl,--exclude-libs,ALL)
+    elseif(NERITH_ZIG_TARGET MATCHES "-musl$")
+      find_program(NERITH_PATCHELF patchelf REQUIRED)
+      add_custom_command(TARGET ${crate} POST_BUILD VERBATIM
+        COMMAND ${NERITH_PATCHELF} --replace-needed libc.so libc.musl-${CMAKE_SYSTEM_PROCESSOR}.so.1
+                $<TARGET_FILE:${crate}>)
     endif()
   endif()
   if(NERITH_SANITIZER STREQUAL "" AND NOT APPLE)

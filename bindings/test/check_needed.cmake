@@ -3,7 +3,8 @@
 # ships the one file.
 #   cmake -DREADELF=readelf -DLIBRARY=lib<crate>.so -P this
 #     ELF: the dynamic section may name only glibc's libc, libm, libpthread,
-#     libdl and loader (glibc 2.17 links the last two apart), or musl's libc;
+#     libdl and loader (glibc 2.17 links the last two apart), or musl's libc
+#     (libc.musl-<cpu>.so.1);
 #   cmake -DFORMAT=pe -DOBJDUMP=objdump -DLIBRARY=<crate>.dll -P this
 #     Windows: only KERNEL32 and the Universal C Runtime's API sets, and
 #     nothing from its maths set: the library carries its maths, so that
@@ -38,7 +39,7 @@ else()
   execute_process(COMMAND ${READELF} -dW ${LIBRARY} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
   string(REGEX MATCHALL "\\(NEEDED\\)[^[]*\\[[^]]+\\]" entries "${headers}")
   list(TRANSFORM entries REPLACE ".*\\[(.+)\\]$" "\\1")
-  set(allowed "^((libc|libm|libpthread|libdl|ld-linux[-a-z0-9_]*)\\.so\\.[0-9]+|libc\\.so)$")
+  set(allowed "^((libc|libm|libpthread|libdl|ld-linux[-a-z0-9_]*)\\.so\\.[0-9]+|libc\\.musl-[a-z0-9_]+\\.so\\.1)$")
   set(forbidden "^$")
 endif()
 if(failed)

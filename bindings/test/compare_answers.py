@@ -39,6 +39,9 @@ CLASSES = {
     # The maths carried in the library, musl's and Zig's (musl, Windows,
     # WebAssembly): measured 5 ulps of the day's highest, 13 of the height.
     "musl": Bound(5, 0, "within 5 ulps"),
+    # A platform against another that carries the same maths (Windows
+    # against musl): the same bits.
+    "same": Bound(0, 0, "identical"),
 }
 
 

@@ -56,6 +56,11 @@ set(CMAKE_CXX_COMPILER ${nerith_zig_bin}/c++)
 set(CMAKE_AR ${nerith_zig_bin}/ar CACHE FILEPATH "Zig's archiver")
 set(CMAKE_RANLIB ${nerith_zig_bin}/ranlib CACHE FILEPATH "Zig's ranlib")
 
+# Release libraries, stripped as they link (no strip tool reads every
+# format, and one run after the link would void a macOS code signature).
+set(CMAKE_SHARED_LINKER_FLAGS_INIT -s)
+set(CMAKE_EXE_LINKER_FLAGS_INIT -s)
+
 # The binary tools of the checks (bindings/test): LLVM's read every format,
 # GNU objdump a Windows library's import and export tables.
 find_program(CMAKE_NM NAMES llvm-nm llvm-nm-14 REQUIRED)
