@@ -40,15 +40,18 @@ mkdir -p "$answers" "$dist" "$stage"
 compared=()
 for row in "${rows[@]}"; do
   read -r target jna platform class runner <<<"$row"
-  step "$target: wheel, libraries and comparison host (Zig, scikit-build-core)"
+  step "$target: wheel and libraries (Zig, scikit-build-core)"
   dir=build/zig/$target
   wheels=$stage/wheels/$target
   rm -rf "$wheels"
+  # The comparison host only where it runs; its checks are ctest's anyway.
+  targets="nerith_uniffi;nerith_full_uniffi"
+  [[ $runner == - ]] || targets+=";uniffi_answers"
   if ! _PYTHON_HOST_PLATFORM=$platform "$tools/bin/python" -m build --wheel --no-isolation \
       --outdir "$wheels" -C build-dir="$PWD/$dir" -C install.strip=false -C cmake.define.NERITH_ZIG="$zig" \
       -C cmake.define.CMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$target.cmake" \
       -C cmake.define.NERITH_BUILD_ANSWERS=ON \
-      -C build.targets="nerith_uniffi;nerith_full_uniffi;uniffi_answers" >"$stage/$target.log" 2>&1; then
+      -C build.targets="$targets" >"$stage/$target.log" 2>&1; then
     grep -E 'error|Error' "$stage/$target.log" | head -n 40
     tail -n 20 "$stage/$target.log"
     exit 1
