@@ -31,6 +31,11 @@ if [[ "${1:-all}" != build ]]; then
     python3-venv                       # the wheel's tools and tests, each in a virtual environment
     maven openjdk-17-jdk-headless      # the jar and its tests
     debootstrap                        # the Debian root the Swift package is tested in
+    ninja-build                        # the generator scikit-build-core drives (the wheels)
+    patchelf                           # names musl the way musl itself does in the musl libraries (auditwheel reads it)
+    musl-tools musl:arm64              # musl's loaders (x86-64, arm64): run the musl builds' comparison host
+    wine64                             # runs the Windows build's comparison host
+    llvm                               # llvm-nm, llvm-objdump, llvm-lipo: check the macOS libraries, make the universal ones
   )
 fi
 
@@ -42,6 +47,10 @@ done
 
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
+  # musl:arm64 is a package of the arm64 architecture.
+  if [[ " ${missing[*]} " == *:arm64* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    dpkg --add-architecture arm64
+  fi
   export DEBIAN_FRONTEND=noninteractive
   apt-get -o DPkg::Lock::Timeout=600 update -qq
   apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -13,6 +13,7 @@
 # check the exports against nerith_uniffi_exported_names: the generator's
 # names for the crate and the definition's functions.
 include(${CMAKE_CURRENT_LIST_DIR}/exports.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/platform_exports.cmake)
 
 # The namespace of an interface definition and the functions it declares.
 function(nerith_uniffi_read_udl udl out_namespace out_functions)
@@ -77,22 +78,9 @@ function(nerith_uniffi_library crate)
   target_include_directories(${crate} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${crate} PRIVATE nerith_uniffi_frame ${arg_LINK})
-  # Exactly the contract's symbols leave the library; the core and any static
-  # archive stay inside it.
-  if(APPLE)
-    set_target_properties(${crate} PROPERTIES LINK_DEPENDS ${apple_exports})
-    target_link_options(${crate} PRIVATE -Wl,-exported_symbols_list,${apple_exports})
-  else()
-    set_target_properties(${crate} PROPERTIES LINK_DEPENDS ${version_script})
-    target_link_options(${crate} PRIVATE
-      -Wl,--version-script=${version_script} -Wl,--exclude-libs,ALL)
-  endif()
-  if(NERITH_SANITIZER STREQUAL "" AND NOT APPLE)
-    # The C++ runtime is linked in privately, so the library loads into any
-    # host whatever its own C++ runtime. Sanitizer builds keep the runtime
-    # shared: the sanitizer's interceptors live in the host process.
-    target_link_options(${crate} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
-  endif()
+  # Exactly the contract's symbols leave the library; the core, any static
+  # archive and the C++ runtime stay inside it (platform_exports.cmake).
+  nerith_uniffi_link_exports(${crate} ${version_script} ${apple_exports})
 
   # The same objects as an archive, for apps that link statically (iOS): the
   # same C functions, the internals (the frame's too) as hidden as in the

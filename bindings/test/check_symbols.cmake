@@ -3,7 +3,9 @@
 # namespace and the functions of its interface definition, apart from the
 # library's list of exports (src/builtin/exports.txt, src/full/exports.txt):
 #   cmake -DNM=nm -DLIBRARY=lib<crate>.so <names> -P this
-#     the shared library's dynamic symbol table;
+#     the shared library's dynamic symbol table; with -DFORMAT=macho
+#     (-DNM=llvm-nm) a macOS library's exports, with -DFORMAT=pe
+#     (-DOBJDUMP=objdump) a Windows library's export table;
 #   cmake -DREADELF=readelf -DARCHIVE=lib<crate>.a <names> -P this
 #     the archive's definitions of default visibility, which are what an app
 #     that links it statically can see;
@@ -44,20 +46,44 @@ if(DEFINED ARCHIVE)
       endif()
     endif()
   endforeach()
+elseif(FORMAT STREQUAL "pe")
+  # The export table lists names only: a DLL does not say code or data.
+  execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${OBJDUMP} could not read ${LIBRARY}")
+  endif()
+  string(REGEX REPLACE ".*\\[Ordinal/Name Pointer\\] Table\n" "" table "${table}")
+  string(REGEX REPLACE "\n\n.*" "" table "${table}")
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_][A-Za-z0-9_]*" names "${table}")
+  list(TRANSFORM names REPLACE "^\\[ *[0-9]+\\] " "")
+  list(APPEND actual ${names})
 else()
-  execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
-    OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+  # ELF: the dynamic symbol table. Mach-O: the exports, each name with
+  # Apple's leading underscore. Zig's Mach-O linker exports the image's own
+  # header and DSO handle too, which ld64 keeps private: linker-made data
+  # addresses, no code, skipped here.
+  set(options -D --defined-only)
+  set(prefix "")
+  if(FORMAT STREQUAL "macho")
+    set(options -g --defined-only)
+    set(prefix "_")
+  endif()
+  execute_process(COMMAND ${NM} ${options} ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
   if(failed)
     message(FATAL_ERROR "${NM} could not read ${LIBRARY}")
   endif()
   string(REPLACE "\n" ";" lines "${table}")
   foreach(line IN LISTS lines)
-    # "<address> <kind> <name>"; the two blobs must be read-only data.
-    if(line MATCHES "^[0-9a-f]+ ([A-Za-z]) (.+)$")
+    # "<address> <kind> <name>"; the two blobs must be read-only data (on
+    # Mach-O, a section of __TEXT: S).
+    if(line MATCHES "^[0-9a-f]+ ([A-Za-z]) ${prefix}(.+)$")
       set(kind ${CMAKE_MATCH_1})
       set(name ${CMAKE_MATCH_2})
+      if(FORMAT STREQUAL "macho" AND name MATCHES "^(_mh_dylib_header|__dso_handle)$")
+        continue()
+      endif()
       list(APPEND actual ${name})
-      if(name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "R")
+      if(name MATCHES "^UNIFFI_META_" AND NOT kind MATCHES "^[RS]$")
         message(SEND_ERROR "${name} is of kind ${kind}, not read-only data (R)")
       elseif(NOT name MATCHES "^UNIFFI_META_" AND NOT kind STREQUAL "T")
         message(SEND_ERROR "${name} is of kind ${kind}, not a function (T)")

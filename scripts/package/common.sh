@@ -8,8 +8,10 @@ cache=${NERITH_CACHE:-$PWD/.cache}
 # The one version of every package: CMake's project(nerith VERSION ...).
 version=$(sed -nE 's/^project\(nerith VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 [[ -n "$version" ]] || { echo "no project(nerith VERSION ...) in CMakeLists.txt" >&2; exit 1; }
-# JNA's names of the two platforms, which the jar and the Swift package use too.
-platforms=(linux-x86-64 linux-aarch64)
+# JNA's names of the platforms whose libraries the jar carries (targets.sh
+# stages them under build/package/lib/<platform>/); the Swift package takes
+# the Linux and macOS ones.
+platforms=(linux-x86-64 linux-aarch64 win32-x86-64 darwin-x86-64 darwin-aarch64)
 
 step_started=$SECONDS
 step() {

@@ -12,7 +12,7 @@ root=$cache/trixie
 step "Debian trixie root with swiftlang ($root)"
 rm -rf "$root"
 mkdir -p "$cache"
-debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >"$cache/debootstrap.log" 2>&1 ||
+debootstrap --variant=minbase trixie "$root" >"$cache/debootstrap.log" 2>&1 ||
   { tail -n 20 "$cache/debootstrap.log"; exit 1; }
 unshare --mount bash -c '
   mount -t proc proc "$1/proc"
