@@ -15,7 +15,7 @@
 # which also compares their answers with the native build's), and ends by
 # running the README's three snippets as written. The steps are in
 # scripts/package/. NERITH_NATIVE_BUILD names a build folder of this machine
-# that holds the comparison host (CI's build/test); without it, build/release
+# that holds the comparison host (CI's build/dev); without it, build/release
 # is made. Run as root (debootstrap, chroot); scripts/setup.sh installs what
 # it needs.
 source "$(dirname "$0")/package/common.sh"
