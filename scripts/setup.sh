@@ -36,6 +36,10 @@ if [[ "${1:-all}" != build ]]; then
     musl-tools musl:arm64              # musl's loaders (x86-64, arm64): run the musl builds' comparison host
     wine64                             # runs the Windows build's comparison host
     llvm                               # llvm-nm, llvm-objdump, llvm-lipo: check the macOS libraries, make the universal ones
+    wasi-libc lld-19                   # WebAssembly: the WASI C library and the linker for wasm32-wasi
+    libc++-19-dev-wasm32 libc++abi-19-dev-wasm32 libclang-rt-19-dev-wasm32  # ... and LLVM's C++ library and builtins for it
+    nodejs                             # runs the WebAssembly modules, the npm package's tests and its benchmark
+    chromium                           # the tide page's test, in headless Chromium
   )
 fi
 
