@@ -5,13 +5,13 @@
 # on any finding; the input behind it is kept in <build>/artifacts/<harness>/
 # (replay: <build>/fuzz/fuzz_<harness> <file>).
 #
-# Usage: scripts/fuzz.sh [total seconds, default 180] [harness ...]
+# Usage: scripts/fuzz.sh [total seconds, default 120] [harness ...]
 # Harnesses: add_custom_port buffers queries (libnerith_uniffi.so),
 # full_buffers full_queries (libnerith_full_uniffi.so). NERITH_FUZZ_BUILD sets
 # the build directory (default build/fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-total_seconds=${1:-180}
+total_seconds=${1:-120}
 shift $(($# > 0 ? 1 : 0))
 harnesses=("$@")
 ((${#harnesses[@]})) || harnesses=(add_custom_port buffers queries full_buffers full_queries)
