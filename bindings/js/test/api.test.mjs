@@ -110,6 +110,28 @@ test("a module that does not match its bindings is refused at load", async () =>
   assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR));
 });
 
+test("an unexpected failure of the library is a plain Error with its message", async () => {
+  const getPort = "uniffi_nerith_uniffi_fn_func_get_port";
+  // Fails as the contract says a panic does: status 2, the message in error_buf.
+  const panicking = (e) => ({ ...e, [getPort]: (result, id, status) => {
+    e.ffi_nerith_uniffi_rustbuffer_free(id, status);
+    const message = new TextEncoder().encode("a panic, ∅");
+    e.ffi_nerith_uniffi_rustbuffer_alloc(result, BigInt(message.length), status);
+    const view = new DataView(e.memory.buffer);
+    new Uint8Array(e.memory.buffer, view.getUint32(result + 16, true)).set(message);
+    view.setBigUint64(result + 8, BigInt(message.length), true);
+    new Uint8Array(e.memory.buffer).copyWithin(status + 8, result, result + 24);
+    view.setInt8(status, 2);
+  } });
+  const trapping = (e) => ({ ...e, [getPort]: () => { throw new WebAssembly.RuntimeError("unreachable"); } });
+  for (const [exportsOf, message] of [[panicking, "a panic, ∅"], [trapping, "unreachable"]]) {
+    const { lib } = await freshLibrary((api) => api, exportsOf);
+    assert.throws(() => lib.getPort(BREST), (caught) =>
+      caught.constructor === Error && caught.message === `nerith: internal error: ${message}`);
+    assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR));
+  }
+});
+
 test("every buffer is freed: memory stays put over many calls", async () => {
   const { exports, lib } = await freshLibrary((api) => api);
   const round = () => {
