@@ -60,6 +60,8 @@ function cell(tag, text, attrs = {}) {
 function showError(error) {
   const box = $("error");
   if (!error) { box.hidden = true; box.textContent = ""; return; }
+  // Only a library's failure gets here: say it in the console too.
+  console.error(error);
   box.hidden = false;
   box.textContent = error.kind ? `${error.kind}: ${error.message}` : String(error.message ?? error);
 }
@@ -89,9 +91,14 @@ async function useModel(name) {
   $("water-warning").hidden = isFull();
   // Keep the port across the switch when the other model knows it.
   const before = state.port;
-  const port = (before && (state.lib.getPort(before.id) ?? state.lib.searchPorts(before.name)[0]))
-    ?? state.lib.getPort(DEFAULT_PORT) ?? state.lib.listPorts()[0];
+  const port = (before && (portById(state.lib, before.id) ?? state.lib.searchPorts(before.name)[0]))
+    ?? portById(state.lib, DEFAULT_PORT) ?? state.lib.searchPorts("")[0];
   choosePort(port);
+}
+
+// searchPorts matches ids too; the exact one is the port.
+function portById(lib, id) {
+  return lib.searchPorts(id).find((p) => p.id === id) ?? null;
 }
 
 function choosePort(port) {
@@ -287,6 +294,8 @@ function setDate(date, chosen) {
 
 function wire() {
   $("port-search").addEventListener("input", (e) => showMatches(e.target.value));
+  // It shows the chosen port's name: typing replaces it.
+  $("port-search").addEventListener("focus", (e) => e.target.select());
   $("port-search").addEventListener("keydown", (e) => {
     if (e.key === "Enter") {
       e.preventDefault();

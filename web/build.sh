@@ -13,17 +13,37 @@ wasm=${NERITH_WASM_DIR:-build/wasm}
 out=build/web
 
 [[ -f $package/package.json ]] || { echo "build.sh: no $package/package.json" >&2; exit 1; }
-if ! compgen -G "$wasm/*.wasm" >/dev/null; then
-  echo "build.sh: building the .wasm files (scripts/wasm.sh)"
-  bash scripts/wasm.sh
-fi
+
+# The modules the package loads (../wasm/<name>.wasm), found where npm.sh
+# stages them or where scripts/wasm.sh builds them (as lib<name>.wasm).
+names=$(grep -ho '\.\./wasm/[A-Za-z0-9_]*\.wasm' "$package"/src/*.*js | sed 's|.*/||; s|\.wasm$||' | sort -u)
+[[ -n $names ]] || { echo "build.sh: $package/src names no .wasm" >&2; exit 1; }
+find_module() {
+  local dir
+  for dir in "$package/wasm" "$wasm/bindings" "$wasm"; do
+    for f in "$dir/$1.wasm" "$dir/lib$1.wasm"; do
+      [[ -f $f ]] && { echo "$f"; return; }
+    done
+  done
+}
+for name in $names; do
+  if [[ -z $(find_module "$name") ]]; then
+    echo "build.sh: building the .wasm files (scripts/wasm.sh)"
+    bash scripts/wasm.sh
+    break
+  fi
+done
 
 rm -rf "$out"
 mkdir -p "$out/nerith/wasm"
 cp web/index.html web/*.js web/style.css "$out/"
 cp -r "$package/src" "$out/nerith/src"
 cp "$package/package.json" "$out/nerith/"
-cp "$wasm"/*.wasm "$out/nerith/wasm/"
+for name in $names; do
+  module=$(find_module "$name")
+  [[ -n $module ]] || { echo "build.sh: no $name.wasm" >&2; exit 1; }
+  cp "$module" "$out/nerith/wasm/$name.wasm"
+done
 
 # The import map: "nerith" and "nerith/full" as the package's exports name them
 # (a plain path, or a conditions object with "browser", "import" or "default").
@@ -34,7 +54,7 @@ importmap=$(node -e '
   for (const [key, target] of Object.entries(pkg.exports)) {
     if (key.includes("*") || key.endsWith(".json")) continue;
     const path = pick(target);
-    if (path && path.endsWith(".js")) imports[key === "." ? pkg.name : pkg.name + key.slice(1)] = "./nerith/" + path.replace(/^\.\//, "");
+    if (path && /\.m?js$/.test(path)) imports[key === "." ? pkg.name : pkg.name + key.slice(1)] = "./nerith/" + path.replace(/^\.\//, "");
   }
   process.stdout.write(JSON.stringify({ imports }));
 ' "$package/package.json")

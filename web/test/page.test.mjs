@@ -12,8 +12,9 @@ const base = process.argv[2];
 const shots = join(root, "build/web-test");
 const CHROMIUM = process.env.CHROMIUM ?? "/usr/bin/chromium";
 
-// The package's entry modules, as its package.json exports them.
-const pkgDir = resolve(root, process.env.NERITH_JS_PACKAGE ?? "bindings/js");
+// The package's entry modules, as its package.json exports them: bindings/js
+// as build.sh copied it beside the very .wasm files the page loads.
+const pkgDir = join(root, "build/web/nerith");
 const pkg = JSON.parse(readFileSync(join(pkgDir, "package.json"), "utf8"));
 const pick = (e) => (typeof e === "string" ? e : pick(e.import ?? e.node ?? e.default));
 const entry = (key) => import(pathToFileURL(join(pkgDir, pick(pkg.exports[key]))).href);
@@ -169,7 +170,7 @@ try {
   await page.click('input[name="model"][value="builtin"]');
   await page.waitForFunction(() => document.body.dataset.model === "builtin"
     && document.querySelector("#tide-caption").textContent.includes("mean-level"));
-  const id = builtin.getPort("FR-BREST") ? "FR-BREST" : builtin.searchPorts("Brest")[0].id;
+  const id = builtin.searchPorts("FR-BREST").some((p) => p.id === "FR-BREST") ? "FR-BREST" : builtin.searchPorts("Brest")[0].id;
   check((await dayTitle(page)).startsWith("Brest") && (await dayTitle(page)).includes("10 March 2024"), "the built-in model keeps Brest and the date", await dayTitle(page));
   same(await readTable(page), tideRows(expectedTides(builtin, id, DAY_START, DAY_END)), "built-in model: the table of high and low waters");
   check(!(await page.$eval("#datum-warning", (w) => w.hidden)), "the built-in model warns that its heights are not on chart datum");
@@ -188,6 +189,8 @@ try {
     }
   }
   await screenshots(page, "builtin");
+} catch (error) {
+  check(false, `the test stopped: ${error.stack ?? error}`);
 } finally {
   await browser.close();
 }
