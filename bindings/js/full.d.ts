@@ -149,7 +149,7 @@ export type TideErrorKind = "PortNotFound" | "InvalidDate" | "InvalidLevel";
  */
 export class TideError extends Error {
   constructor(kind: TideErrorKind, message: string);
-  /** Which error: one of the .udl's variants. */
+  /** Which error it is. */
   readonly kind: TideErrorKind;
 }
 

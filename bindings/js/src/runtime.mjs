@@ -16,6 +16,8 @@ export const CONTRACT_VERSION = 26;
 const BUFFER_SIZE = 24;
 const STATUS_SIZE = 32;
 const PAGE = 65536;
+const MAX_ARGS = 8;
+const SCRATCH_SIZE = STATUS_SIZE + BUFFER_SIZE * (2 + MAX_ARGS);
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
@@ -43,7 +45,8 @@ class Writer {
   }
 
   put(size, store) {
-    store(this.view, this.reserve(size));
+    const at = this.reserve(size);
+    store(this.view, at);
     this.length += size;
   }
 
@@ -235,21 +238,25 @@ function converters(api) {
 
 // --- the module --------------------------------------------------------------
 
-async function readModule(url) {
+// Node reads the module's file; a browser fetches it, compiling as it arrives
+// when the server says it is WebAssembly.
+async function instantiateFrom(url, imports) {
   if (url.protocol === "file:") {
     const { readFile } = await import("node:fs/promises");
-    return readFile(url);
+    return WebAssembly.instantiate(await readFile(url), imports);
   }
   const response = await fetch(url);
   if (!response.ok) throw new Error(`nerith: ${url} answered ${response.status}`);
-  return response.arrayBuffer();
+  if (response.headers.get("content-type") === "application/wasm" && WebAssembly.instantiateStreaming) {
+    return WebAssembly.instantiateStreaming(response, imports);
+  }
+  return WebAssembly.instantiate(await response.arrayBuffer(), imports);
 }
 
 // The instance's exports, the module started (a WASI reactor is initialised once).
 export async function instantiate(url) {
   let memory = null;
-  const imports = wasiImports(() => memory);
-  const { instance } = await WebAssembly.instantiate(await readModule(url), imports);
+  const { instance } = await instantiateFrom(url, wasiImports(() => memory));
   memory = instance.exports.memory;
   instance.exports._initialize?.();
   return instance.exports;
@@ -277,11 +284,19 @@ class Library {
     this.errorClass = errorClass;
     this.convert = converters(api);
     this.check(api);
-    // One page of our own for the structs of a call: the library's allocator
-    // takes its memory with memory.grow too, so it never hands this page out.
-    const base = this.memory.grow(1) * PAGE;
-    this.status = base;
-    this.result = base + STATUS_SIZE;
+    this.scratch(this.memory.grow(1) * PAGE + PAGE / 2);
+  }
+
+  // The structs of a call live in one buffer of the library's allocator,
+  // kept for good. Asking for it needs somewhere to put its own struct: the
+  // middle of a page grown for the purpose, which the allocator's lazy start
+  // may claim but never writes that far in for so small a request.
+  scratch(boot) {
+    this.status = boot;
+    this.result = boot + STATUS_SIZE;
+    const { data } = this.alloc(new Uint8Array(SCRATCH_SIZE));
+    this.status = data;
+    this.result = data + STATUS_SIZE;
     this.freed = this.result + BUFFER_SIZE;
     this.args = this.freed + BUFFER_SIZE;
   }
@@ -379,6 +394,7 @@ class Library {
   function(fn) {
     const symbol = this.exports[`uniffi_${this.crate}_fn_func_${fn.name}`];
     if (typeof symbol !== "function") throw new Error(`nerith: ${this.crate}.wasm lacks ${fn.name}`);
+    if (fn.args.length > MAX_ARGS) throw new Error(`nerith: ${fn.name} takes more than ${MAX_ARGS} arguments`);
     const args = fn.args.map(([name, type]) => ({ name, type, kind: direct(type), convert: this.convert(type) }));
     const result = fn.result === null ? null : { type: fn.result, kind: direct(fn.result), convert: this.convert(fn.result) };
     const name = fn.js;

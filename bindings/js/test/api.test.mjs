@@ -4,6 +4,7 @@
 
 import { execFileSync } from "node:child_process";
 import { readFileSync } from "node:fs";
+import { createServer } from "node:http";
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import * as nerith from "../src/nerith.mjs";
@@ -108,6 +109,48 @@ test("a module that does not match its bindings is refused at load", async () =>
   await assert.rejects(freshLibrary((api) => api, (e) => ({ ...e, [contract]: () => 25 })), /contract 25, these bindings 26/);
   const { lib } = await freshLibrary((api) => api);
   assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR));
+});
+
+test("an unexpected failure of the library is a plain Error with its message", async () => {
+  const getPort = "uniffi_nerith_uniffi_fn_func_get_port";
+  // Fails as the contract says a panic does: status 2, the message in error_buf.
+  const panicking = (e) => ({ ...e, [getPort]: (result, id, status) => {
+    e.ffi_nerith_uniffi_rustbuffer_free(id, status);
+    const message = new TextEncoder().encode("a panic, ∅");
+    e.ffi_nerith_uniffi_rustbuffer_alloc(result, BigInt(message.length), status);
+    const view = new DataView(e.memory.buffer);
+    new Uint8Array(e.memory.buffer, view.getUint32(result + 16, true)).set(message);
+    view.setBigUint64(result + 8, BigInt(message.length), true);
+    new Uint8Array(e.memory.buffer).copyWithin(status + 8, result, result + 24);
+    view.setInt8(status, 2);
+  } });
+  const trapping = (e) => ({ ...e, [getPort]: () => { throw new WebAssembly.RuntimeError("unreachable"); } });
+  for (const [exportsOf, message] of [[panicking, "a panic, ∅"], [trapping, "unreachable"]]) {
+    const { lib } = await freshLibrary((api) => api, exportsOf);
+    assert.throws(() => lib.getPort(BREST), (caught) =>
+      caught.constructor === Error && caught.message === `nerith: internal error: ${message}`);
+    assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR));
+  }
+});
+
+test("over HTTP, as in a browser, the module is fetched, served as WebAssembly or not", async () => {
+  const bytes = readFileSync(new URL("../wasm/nerith_uniffi.wasm", import.meta.url));
+  const server = createServer((request, response) => {
+    if (request.url === "/missing.wasm") return response.writeHead(404).end();
+    response.writeHead(200, { "content-type": request.url === "/typed.wasm" ? "application/wasm" : "application/octet-stream" });
+    response.end(bytes);
+  });
+  await new Promise((listening) => server.listen(0, "127.0.0.1", listening));
+  try {
+    const at = (name) => new URL(name, `http://127.0.0.1:${server.address().port}/`);
+    for (const name of ["typed.wasm", "untyped.wasm"]) {
+      const lib = bind(await instantiate(at(name)), INTERFACE, nerith.TideError);
+      assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR), name);
+    }
+    await assert.rejects(instantiate(at("missing.wasm")), /answered 404/);
+  } finally {
+    server.close();
+  }
 });
 
 test("every buffer is freed: memory stays put over many calls", async () => {

@@ -142,7 +142,7 @@ ${jsDoc(variantsDoc(error))}export type ${error.name}Kind = ${error.variants.map
 
 ${jsDoc(error.doc)}export class ${error.name} extends Error {
   constructor(kind: ${error.name}Kind, message: string);
-  /** Which error: one of the .udl's variants. */
+  /** Which error it is. */
   readonly kind: ${error.name}Kind;
 }
 
