@@ -14,13 +14,13 @@ out=build/web
 
 [[ -f $package/package.json ]] || { echo "build.sh: no $package/package.json" >&2; exit 1; }
 
-# The modules the package loads (../wasm/<name>.wasm), found where npm.sh
-# stages them or where scripts/wasm.sh builds them (as lib<name>.wasm).
+# The modules the package loads (../wasm/<name>.wasm), found where
+# scripts/wasm.sh builds them (as lib<name>.wasm) or where npm.sh stages them.
 names=$(grep -ho '\.\./wasm/[A-Za-z0-9_]*\.wasm' "$package"/src/*.*js | sed 's|.*/||; s|\.wasm$||' | sort -u)
 [[ -n $names ]] || { echo "build.sh: $package/src names no .wasm" >&2; exit 1; }
 find_module() {
   local dir
-  for dir in "$package/wasm" "$wasm/bindings" "$wasm"; do
+  for dir in "$wasm/bindings" "$wasm" "$package/wasm"; do
     for f in "$dir/$1.wasm" "$dir/lib$1.wasm"; do
       [[ -f $f ]] && { echo "$f"; return; }
     done
