@@ -21,14 +21,17 @@ export function drawChart(container, { day, windows, level, now, hourOf, timeTex
   const width = Math.max(300, Math.round(container.clientWidth || 800));
   const narrow = width < 560;
   const height = narrow ? 250 : 320;
-  const m = { left: narrow ? 38 : 46, right: 12, top: 26, bottom: 30 };
-  const plotW = width - m.left - m.right;
-  const plotH = height - m.top - m.bottom;
-
   const hs = day.heights.map((h) => h.height);
   let lo = Math.min(...hs), hi = Math.max(...hs);
   if (level !== null && level > lo - 3 && level < hi + 3) { lo = Math.min(lo, level); hi = Math.max(hi, level); }
-  lo = Math.floor(lo - 0.3); hi = Math.ceil(hi + 0.3);
+  // Grid lines every metre on an Atlantic range, finer on a small one.
+  const step = [0.1, 0.25, 0.5, 1, 2].find((k) => (hi - lo + 0.6) / k <= 9) ?? 5;
+  lo = Math.floor((lo - 0.3) / step) * step; hi = Math.ceil((hi + 0.3) / step) * step;
+  const decimals = step === 0.25 ? 2 : step < 1 ? 1 : 0;
+  const m = { left: (narrow ? 38 : 44) + 8 * decimals, right: 12, top: 26, bottom: 30 };
+  const plotW = width - m.left - m.right;
+  const plotH = height - m.top - m.bottom;
+
   const x = (t) => m.left + ((t - day.start) / (day.end - day.start)) * plotW;
   const y = (h) => m.top + (1 - (h - lo) / (hi - lo)) * plotH;
 
@@ -46,11 +49,10 @@ export function drawChart(container, { day, windows, level, now, hourOf, timeTex
     }));
   }
 
-  // Height grid, a line every metre (every two when the range is wide).
-  const step = hi - lo > 8 ? 2 : 1;
-  for (let h = Math.ceil(lo / step) * step; h <= hi; h += step) {
+  for (let i = 0; lo + i * step <= hi + 1e-9; i++) {
+    const h = lo + i * step;
     svg.append(el("line", { x1: m.left, x2: width - m.right, y1: f1(y(h)), y2: f1(y(h)), class: "grid" }));
-    svg.append(el("text", { x: m.left - 6, y: f1(y(h) + 4), class: "tick", "text-anchor": "end" }, `${h} m`));
+    svg.append(el("text", { x: m.left - 6, y: f1(y(h) + 4), class: "tick", "text-anchor": "end" }, `${h.toFixed(decimals)} m`));
   }
   // Time grid on the local hours divisible by 3 (by 6 on a narrow screen).
   const every = narrow ? 6 : 3;
@@ -78,10 +80,15 @@ export function drawChart(container, { day, windows, level, now, hourOf, timeTex
   for (const e of day.extremes) {
     const ex = x(e.time), ey = y(e.height);
     svg.append(el("circle", { cx: f1(ex), cy: f1(ey), r: 4, class: e.isHigh ? "hw" : "lw" }));
-    const anchor = ex < m.left + 24 ? "start" : ex > width - m.right - 24 ? "end" : "middle";
-    svg.append(el("text", {
-      x: f1(ex), y: f1(e.isHigh ? ey - 9 : ey + 17), class: "ext", "text-anchor": anchor,
-    }, timeText(e.time)));
+    // The time above a high water, below a low one, or beside it when the frame is too near.
+    let ty = e.isHigh ? ey - 9 : ey + 17, tx = ex;
+    let anchor = ex < m.left + 24 ? "start" : ex > width - m.right - 24 ? "end" : "middle";
+    if (ty < m.top + 11 || ty > m.top + plotH - 3) {
+      ty = ey + (e.isHigh ? 14 : -7);
+      const right = ex < width - m.right - 50;
+      tx = ex + (right ? 7 : -7); anchor = right ? "start" : "end";
+    }
+    svg.append(el("text", { x: f1(tx), y: f1(ty), class: "ext", "text-anchor": anchor }, timeText(e.time)));
   }
 
   if (now) {
