@@ -289,8 +289,9 @@ class Library {
 
   // The structs of a call live in one buffer of the library's allocator,
   // kept for good. Asking for it needs somewhere to put its own struct: the
-  // middle of a page grown for the purpose, which the allocator's lazy start
-  // may claim but never writes that far in for so small a request.
+  // middle of a page grown for the purpose. The module sets its allocator up
+  // in _initialize, so the page stays ours; an allocator started lazily would
+  // take it in but, for so small a request, write only at its ends.
   scratch(boot) {
     this.status = boot;
     this.result = boot + STATUS_SIZE;
