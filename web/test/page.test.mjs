@@ -123,7 +123,9 @@ try {
   check((await page.$eval("#zone", (p) => p.textContent)).includes("Europe/Paris"), "the zone is named");
   const fullTides = expectedTides(full, "FR-BREST", DAY_START, DAY_END);
   check(fullTides.length >= 3, "the library gives the day's tides", JSON.stringify(fullTides));
-  same(await readTable(page), tideRows(fullTides), "full model: the table of high and low waters");
+  const fullTable = await readTable(page);
+  same(fullTable, tideRows(fullTides), "full model: the table of high and low waters");
+  console.log(`full model, Brest ${DATE}: ${fullTable.map((r) => r.join(" ")).join("; ")}`);
   check(await page.$eval("#datum-warning", (w) => w.hidden), "no datum warning on the full model");
 
   // ---- enough water above a level
