@@ -78,7 +78,9 @@ class ByteBuffer {
   ByteBuffer() noexcept = default;
   // Takes over a well-formed buffer.
   explicit ByteBuffer(const RustBuffer& adopted) noexcept;
-  ByteBuffer(ByteBuffer&& other) noexcept : buffer_(std::exchange(other.buffer_, {})) {}
+  ByteBuffer(ByteBuffer&& other) noexcept
+      : buffer_(std::exchange(other.buffer_, {})),
+        fault_(std::exchange(other.fault_, std::nullopt)) {}
   ByteBuffer& operator=(ByteBuffer&& other) noexcept;
   ~ByteBuffer() { free_storage(buffer_); }
 
