@@ -73,6 +73,9 @@ function(nerith_uniffi_library crate)
   set_target_properties(${crate}_objects PROPERTIES
     POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_compile_definitions(${crate}_objects PRIVATE NERITH_UNIFFI_CRATE=${crate})
+  if(NERITH_BINDINGS_NO_EXCEPTIONS)
+    target_compile_options(${crate}_objects PRIVATE -fno-exceptions)
+  endif()
   target_link_libraries(${crate}_objects PUBLIC nerith_uniffi_frame ${arg_LINK})
 
   if(WASI)
@@ -101,4 +104,20 @@ function(nerith_uniffi_library crate)
   target_include_directories(${crate}_static PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${crate}_static PRIVATE ${arg_LINK})
+endfunction()
+
+# nerith_uniffi_no_exceptions_check(<crate> <src>... LINK <target>...): the
+# sources compiled with -fno-exceptions into objects nothing links, named for
+# <crate>. A throw or a try in them, or in a header they include, fails the
+# build.
+function(nerith_uniffi_no_exceptions_check crate)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LINK")
+  add_library(${crate}_check OBJECT ${arg_UNPARSED_ARGUMENTS})
+  set_target_properties(${crate}_check PROPERTIES
+    POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_compile_definitions(${crate}_check PRIVATE NERITH_UNIFFI_CRATE=${crate})
+  target_compile_options(${crate}_check PRIVATE -fno-exceptions)
+  target_include_directories(${crate}_check PRIVATE
+    ${CMAKE_CURRENT_SOURCE_DIR}/include ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  target_link_libraries(${crate}_check PRIVATE ${arg_LINK} nerith::core_internal)
 endfunction()

@@ -9,8 +9,10 @@
 
 #include "builtin/records.hpp"
 #include "client.hpp"
+#include "common/answer.hpp"
 #include "common/frame.hpp"
 #include "common/wire.hpp"
+#include "nerith/api.hpp"
 #include "nerith/log.hpp"
 #include "nerith_uniffi.h"
 
@@ -100,6 +102,9 @@ TEST_F(LogRecords, NothingIsLoggedWhileTheLevelIsOff) {
 }
 
 TEST_F(LogRecords, AThrowingSinkDoesNotDisturbTheCall) {
+#ifdef NERITH_BINDINGS_NO_EXCEPTIONS
+  GTEST_SKIP() << "built without exceptions: for runtimes where no sink can throw";
+#endif
   listen(log::Level::Trace, throw_from_sink);
   RustCallStatus status{};
   Decoder in(take(uniffi_nerith_uniffi_fn_func_get_port(lend("FR-BREST"), &status)));
@@ -133,7 +138,9 @@ TEST(DebugQuoted, EscapesWhatWouldBeInvisibleOrAmbiguous) {
 }
 
 Bytes lowered(const auto& value) {
-  return take(wire::lower(value).release());
+  auto buffer = wire::lower(value);
+  EXPECT_TRUE(buffer.has_value());
+  return buffer ? take(*buffer) : Bytes{};
 }
 
 TEST(Wire, WorkedExamples) {
@@ -173,6 +180,89 @@ TEST(Wire, ResultsGrowLikeReserve) {
   EXPECT_EQ(buffer.capacity, 0u);
   EXPECT_NE(buffer.data, nullptr);
   take(buffer);
+}
+
+// A fault is kept, not thrown: later writes are dropped and finish() gives
+// the first fault, whatever came after it.
+TEST(Wire, TheFirstFaultIsKeptAndLaterWritesAreDropped) {
+  ByteBuffer out;
+  wire::write_u8(out, 1);
+  wire::write_count(out, std::uint64_t{1} << 31);
+  EXPECT_TRUE(out.faulted());
+  wire::write_string(out, "dropped");
+  wire::write_count(out, std::uint64_t{1} << 32);
+  EXPECT_FALSE(out.reserve(1));
+  EXPECT_EQ(out.size(), 1u);
+  const auto finished = std::move(out).finish();
+  ASSERT_FALSE(finished.has_value());
+  EXPECT_EQ(finished.error().message, "a sequence of 2147483648 elements is too long to encode");
+}
+
+// Each reading fault is the first one met; a forged count stops at the
+// first missing constituent instead of reading on to the count.
+TEST(Wire, ALiftReportsItsFirstFault) {
+  const auto port_head = [](std::uint8_t coast) {
+    Bytes bytes = {0, 0, 0, 1, 'A', 0, 0, 0, 1, 'B'};
+    bytes.resize(bytes.size() + 24, 0);  // latitude, longitude, mean level
+    bytes.push_back(coast);
+    return bytes;
+  };
+  const auto with = [](Bytes bytes, const Bytes& tail) {
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+  };
+  const std::pair<Bytes, std::string> cases[] = {
+      {with(port_head(1), {0x7F, 0xFF, 0xFF, 0xFF}),
+       "not enough bytes remaining in buffer (0 < 4)"},
+      {with(port_head(2), {0x7F, 0xFF, 0xFF, 0xFF}), "unexpected byte for Boolean"},
+      {with(port_head(1), {0xFF, 0xFF, 0xFF, 0xFF}),
+       "out of range integral type conversion attempted"},
+      {with(port_head(1), {0, 0, 0, 1, 0, 0, 0, 1, 0xC3}),
+       "incomplete utf-8 byte sequence from index 0"},
+      {with(port_head(1), {0, 0, 0, 0, 9}), "junk data left in buffer after lifting (count: 1)"},
+      {{0, 0, 0, 2, 'A'}, "not enough bytes remaining in buffer (1 < 2)"},
+  };
+  for (const auto& [bytes, message] : cases) {
+    const auto lifted = builtin::lift_port(bytes);
+    ASSERT_FALSE(lifted.has_value()) << message;
+    EXPECT_EQ(lifted.error(), message);
+  }
+}
+
+// Counts the days it is given and stops after `limit` of them.
+class StoppingSink final : public api::DaySink {
+ public:
+  explicit StoppingSink(std::uint64_t limit) : limit_(limit) {}
+  void begin(std::uint64_t) override {}
+  void day(const ports::DayPrediction&) override { ++days; }
+  bool stopped() const noexcept override { return days >= limit_; }
+  std::uint64_t days = 0;
+
+ private:
+  std::uint64_t limit_;
+};
+
+// A sink that stops is given no more days: a range too long to encode
+// fails at once instead of working out every day first.
+TEST(Range, ASinkThatStopsEndsTheRangeAtOnce) {
+  for (const std::uint64_t limit : {1, 3}) {
+    StoppingSink sink(limit);
+    EXPECT_TRUE(api::predict_range("FR-BREST", "2026-01-01", "2026-12-31", sink).has_value());
+    EXPECT_EQ(sink.days, limit);
+  }
+  RangeEncoder encoder;
+  encoder.begin(std::uint64_t{1} << 40);
+  EXPECT_TRUE(encoder.stopped());
+  const auto encoded = std::move(encoder).finish();
+  ASSERT_FALSE(encoded.has_value());
+  EXPECT_EQ(encoded.error().message, "a sequence of 1099511627776 elements is too long to encode");
+  // Through the boundary: every writable year fails before its first day.
+  RustCallStatus status{};
+  EXPECT_TRUE(is_zero(uniffi_nerith_uniffi_fn_func_predict_range(
+      lend("FR-BREST"), lend("1-01-01"), lend("2147483647-12-31"), &status)));
+  const Outcome outcome = outcome_of(status);
+  EXPECT_EQ(outcome.code, 2);
+  EXPECT_EQ(outcome.message(), "a sequence of 784352295939 elements is too long to encode");
 }
 
 }  // namespace

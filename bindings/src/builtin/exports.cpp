@@ -61,7 +61,9 @@ void uniffi_nerith_uniffi_fn_func_add_custom_port(RustBuffer port, RustCallStatu
   ArgBuffer port_arg(port);
   log_entry(kCrate, "add_custom_port");
   call<void>(status, [&]() -> Outcome<void> {
-    auto lifted = nerith::uniffi::builtin::lift_port(port_arg.bytes());
+    const auto bytes = port_arg.bytes();
+    if (!bytes) return std::unexpected(bytes.error());
+    auto lifted = nerith::uniffi::builtin::lift_port(*bytes);
     if (!lifted) return std::unexpected(nerith::uniffi::unreadable("port", lifted.error()));
     auto added = nerith::uniffi::add_custom_port(std::move(*lifted));
     if (!added) return std::unexpected(nerith::uniffi::error_value(added.error()));
@@ -73,7 +75,9 @@ RustBuffer uniffi_nerith_uniffi_fn_func_get_port(RustBuffer id, RustCallStatus* 
   ArgBuffer id_arg(id);
   log_entry(kCrate, "get_port");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    return nerith::uniffi::wire::lower(nerith::uniffi::get_port(id_arg.text())).release();
+    const auto id = id_arg.text();
+    if (!id) return std::unexpected(id.error());
+    return nerith::uniffi::lowered(nerith::uniffi::get_port(*id));
   });
 }
 
@@ -82,7 +86,9 @@ double uniffi_nerith_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t t
   ArgBuffer id_arg(port_id);
   log_entry(kCrate, "height_at");
   return call<double>(status, [&]() -> Outcome<double> {
-    return nerith::uniffi::plain_answer(nerith::api::height_at(id_arg.text(), timestamp),
+    const auto id = id_arg.text();
+    if (!id) return std::unexpected(id.error());
+    return nerith::uniffi::plain_answer(nerith::api::height_at(*id, timestamp),
                                         nerith::uniffi::to_tide_error);
   });
 }
@@ -90,7 +96,7 @@ double uniffi_nerith_uniffi_fn_func_height_at(RustBuffer port_id, std::int64_t t
 RustBuffer uniffi_nerith_uniffi_fn_func_list_ports(RustCallStatus* status) {
   log_entry(kCrate, "list_ports");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    return nerith::uniffi::wire::lower(nerith::ports::search::list_ports()).release();
+    return nerith::uniffi::lowered(nerith::ports::search::list_ports());
   });
 }
 
@@ -99,9 +105,11 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_day(RustBuffer port_id, RustBuff
   ArgBuffer id_arg(port_id);
   ArgBuffer date_arg(date);
   log_entry(kCrate, "predict_day");
-  return call<RustBuffer>(status, [&]() {
-    const std::string_view id = id_arg.text();
-    return nerith::uniffi::lowered_answer(nerith::api::predict_day(id, date_arg.text()),
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    const auto args = nerith::uniffi::texts(id_arg, date_arg);
+    if (!args) return std::unexpected(args.error());
+    const auto [id, day] = *args;
+    return nerith::uniffi::lowered_answer(nerith::api::predict_day(id, day),
                                           nerith::uniffi::to_tide_error);
   });
 }
@@ -114,9 +122,9 @@ RustBuffer uniffi_nerith_uniffi_fn_func_predict_range(RustBuffer port_id, RustBu
   log_entry(kCrate, "predict_range");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     // Arguments are read in signature order, so the first malformed one is reported.
-    const std::string_view id = id_arg.text();
-    const std::string_view first = first_arg.text();
-    const std::string_view last = last_arg.text();
+    const auto args = nerith::uniffi::texts(id_arg, first_arg, last_arg);
+    if (!args) return std::unexpected(args.error());
+    const auto [id, first, last] = *args;
     return nerith::uniffi::streamed_range(
         [&](nerith::api::DaySink& sink) {
           return nerith::api::predict_range(id, first, last, sink);
@@ -129,8 +137,9 @@ RustBuffer uniffi_nerith_uniffi_fn_func_search_ports(RustBuffer query, RustCallS
   ArgBuffer query_arg(query);
   log_entry(kCrate, "search_ports");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    return nerith::uniffi::wire::lower(nerith::ports::search::search_ports(query_arg.text()))
-        .release();
+    const auto text = query_arg.text();
+    if (!text) return std::unexpected(text.error());
+    return nerith::uniffi::lowered(nerith::ports::search::search_ports(*text));
   });
 }
 

@@ -31,7 +31,9 @@ ports::Port read_port(Reader& in) {
   // A constituent takes at least 20 bytes: a forged count cannot make us
   // reserve more than the buffer could hold.
   port.constituents.reserve(std::min(count, in.remaining() / 20));
-  for (std::size_t i = 0; i < count; ++i) port.constituents.push_back(read_constituent(in));
+  for (std::size_t i = 0; i < count && !in.failed(); ++i) {
+    port.constituents.push_back(read_constituent(in));
+  }
   return port;
 }
 

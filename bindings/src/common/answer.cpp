@@ -20,16 +20,21 @@ void RangeEncoder::day(const ports::DayPrediction& prediction) {
   wire::write(out_, prediction);
   if (--remaining_ > 0 && before == kCountBytes) {
     const std::uint64_t per_day = out_.size() - before + kExtremeBytes;
-    if (remaining_ > kMaxBufferSize / per_day) throw Panic("capacity overflow");
+    if (remaining_ > kMaxBufferSize / per_day) {
+      out_.fail({"capacity overflow"});
+      return;
+    }
     out_.reserve(remaining_ * per_day);
   }
 }
 
-CallError unreadable(std::string_view name, std::string_view reason) {
+Failure unreadable(std::string_view name, std::string_view reason) {
   const std::string message =
       "Failed to convert arg '" + std::string(name) + "': " + std::string(reason);
-  return {2, ByteBuffer(copy_to_buffer(
-                 {reinterpret_cast<const std::uint8_t*>(message.data()), message.size()}))};
+  auto payload =
+      copy_to_buffer({reinterpret_cast<const std::uint8_t*>(message.data()), message.size()});
+  if (!payload) return std::move(payload.error());
+  return CallError{2, ByteBuffer(*payload)};
 }
 
 }  // namespace nerith::uniffi

@@ -14,10 +14,20 @@
 
 namespace nerith::uniffi {
 
-// Code 1 with the error enumeration's encoding.
+// Code 1 with the error enumeration's encoding, or the fault met encoding it.
 template <class WireError>
-CallError error_value(const WireError& error) {
-  return {1, wire::lower(error)};
+Failure error_value(const WireError& error) {
+  auto payload = wire::lower(error);
+  if (!payload) return std::move(payload.error());
+  return CallError{1, ByteBuffer(*payload)};
+}
+
+// A value lowered into a new buffer, or the fault met encoding it.
+template <class T>
+Outcome<RustBuffer> lowered(const T& value) {
+  auto buffer = wire::lower(value);
+  if (!buffer) return std::unexpected(std::move(buffer.error()));
+  return *buffer;
 }
 
 // A value that crosses as it is (a height), or the converted error.
@@ -32,17 +42,20 @@ template <class T, class ToWireError>
 Outcome<RustBuffer> lowered_answer(std::expected<T, api::ApiError> answer,
                                    ToWireError to_wire_error) {
   if (!answer) return std::unexpected(error_value(to_wire_error(std::move(answer.error()))));
-  return wire::lower(*answer).release();
+  return lowered(*answer);
 }
 
 // A range encoded day by day as the core makes it, with no list kept: the
 // sequence's count, then each DayPrediction. After the first day the
 // buffer is sized for the others, from that day's size and one extreme more.
+// A fault (a count too large to encode, a buffer too large to allocate)
+// stops the core at once, without working out the other days.
 class RangeEncoder final : public api::DaySink {
  public:
   void begin(std::uint64_t days) override;
   void day(const ports::DayPrediction& prediction) override;
-  RustBuffer release() noexcept { return out_.release(); }
+  bool stopped() const noexcept override { return out_.faulted(); }
+  std::expected<RustBuffer, Panic> finish() && noexcept { return std::move(out_).finish(); }
 
  private:
   ByteBuffer out_;
@@ -56,10 +69,12 @@ Outcome<RustBuffer> streamed_range(PredictRange predict_range, ToWireError to_wi
   RangeEncoder encoder;
   auto done = predict_range(encoder);
   if (!done) return std::unexpected(error_value(to_wire_error(std::move(done.error()))));
-  return encoder.release();
+  auto encoded = std::move(encoder).finish();
+  if (!encoded) return std::unexpected(std::move(encoded.error()));
+  return *encoded;
 }
 
 // An argument that cannot be read: code 2, not logged.
-CallError unreadable(std::string_view name, std::string_view reason);
+Failure unreadable(std::string_view name, std::string_view reason);
 
 }  // namespace nerith::uniffi

@@ -11,17 +11,19 @@ RustBuffer rustbuffer_alloc(std::uint64_t size, RustCallStatus* status) noexcept
 RustBuffer rustbuffer_from_bytes(ForeignBytes bytes, RustCallStatus* status) noexcept {
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     if (bytes.data == nullptr) {
-      if (bytes.len != 0) throw Panic("null ForeignBytes had non-zero length");
+      if (bytes.len != 0) return std::unexpected(Panic{"null ForeignBytes had non-zero length"});
       return empty_buffer();
     }
-    if (bytes.len < 0) throw Panic("bytes length negative or overflowed: TryFromIntError(())");
+    if (bytes.len < 0) {
+      return std::unexpected(Panic{"bytes length negative or overflowed: TryFromIntError(())"});
+    }
     return copy_to_buffer({bytes.data, static_cast<std::size_t>(bytes.len)});
   });
 }
 
 void rustbuffer_free(RustBuffer buffer, RustCallStatus* status) noexcept {
   call<void>(status, [&]() -> Outcome<void> {
-    if (const char* malformed = malformation(buffer)) throw Panic(malformed);
+    if (const char* malformed = malformation(buffer)) return std::unexpected(Panic{malformed});
     free_storage(buffer);
     return {};
   });
@@ -31,19 +33,19 @@ RustBuffer rustbuffer_reserve(RustBuffer buffer, std::uint64_t additional,
                               RustCallStatus* status) noexcept {
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     if (const char* malformed = malformation(buffer)) {
-      throw Panic(malformed);  // not taken over: left to the caller
+      return std::unexpected(Panic{malformed});  // not taken over: left to the caller
     }
     ByteBuffer grown(buffer);  // released if growing fails
     grown.reserve(additional);
-    return grown.release();
+    return std::move(grown).finish();
   });
 }
 
 void report_no_future(std::string_view crate, std::uint64_t handle,
                       RustCallStatus* status) noexcept {
   call<void>(status, [&]() -> Outcome<void> {
-    throw Panic("no future has handle " + std::to_string(handle) + ": " + std::string(crate) +
-                " has no asynchronous functions");
+    return std::unexpected(Panic{"no future has handle " + std::to_string(handle) + ": " +
+                                 std::string(crate) + " has no asynchronous functions"});
   });
 }
 

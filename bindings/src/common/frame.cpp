@@ -17,8 +17,12 @@ std::uint8_t* placeholder() noexcept {
   return reinterpret_cast<std::uint8_t*>(std::uintptr_t{1});
 }
 
-[[noreturn]] void allocation_failed(std::uint64_t size) {
-  throw Panic("memory allocation of " + std::to_string(size) + " bytes failed");
+Panic allocation_failed(std::uint64_t size) {
+  return {"memory allocation of " + std::to_string(size) + " bytes failed"};
+}
+
+Panic capacity_overflow() {
+  return {"capacity overflow"};
 }
 
 constexpr std::string_view kPanicTarget = "uniffi_core::ffi::rustcalls";
@@ -26,13 +30,12 @@ constexpr std::string_view kPanicTarget = "uniffi_core::ffi::rustcalls";
 void log_panic(std::string_view message,
                std::source_location where = std::source_location::current()) noexcept {
   if (!log::enabled(log::Level::Error)) return;
-  try {
+  // A failing sink must not turn a reported failure into a crash.
+  quietly([&] {
     const std::string text = "Caught a panic calling rust code: " + debug_quoted(message);
     log::emit(
         {log::Level::Error, kPanicTarget, kPanicTarget, where.file_name(), where.line(), text});
-  } catch (...) {
-    // A failing sink must not turn a reported failure into a crash.
-  }
+  });
 }
 
 }  // namespace
@@ -57,21 +60,21 @@ void free_storage(const RustBuffer& buffer) noexcept {
   if (buffer.capacity > 0 && buffer.data != nullptr) std::free(buffer.data);
 }
 
-RustBuffer zeroed(std::uint64_t size) {
-  if (size > kMaxBufferSize) throw Panic("capacity overflow");
+std::expected<RustBuffer, Panic> zeroed(std::uint64_t size) {
+  if (size > kMaxBufferSize) return std::unexpected(capacity_overflow());
   if (size == 0) return empty_buffer();
-  if (size > kMaxAllocation) allocation_failed(size);
+  if (size > kMaxAllocation) return std::unexpected(allocation_failed(size));
   auto* data = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(size), 1));
-  if (data == nullptr) allocation_failed(size);
-  return {size, size, data};
+  if (data == nullptr) return std::unexpected(allocation_failed(size));
+  return RustBuffer{size, size, data};
 }
 
-RustBuffer copy_to_buffer(std::span<const std::uint8_t> bytes) {
+std::expected<RustBuffer, Panic> copy_to_buffer(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return empty_buffer();
   auto* data = static_cast<std::uint8_t*>(std::malloc(bytes.size()));
-  if (data == nullptr) allocation_failed(bytes.size());
+  if (data == nullptr) return std::unexpected(allocation_failed(bytes.size()));
   std::memcpy(data, bytes.data(), bytes.size());
-  return {bytes.size(), bytes.size(), data};
+  return RustBuffer{bytes.size(), bytes.size(), data};
 }
 
 ByteBuffer::ByteBuffer(const RustBuffer& adopted) noexcept : buffer_(adopted) {
@@ -82,34 +85,49 @@ ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
   if (this != &other) {
     free_storage(buffer_);
     buffer_ = std::exchange(other.buffer_, {});
+    fault_ = std::exchange(other.fault_, std::nullopt);
   }
   return *this;
 }
 
-void ByteBuffer::reserve(std::uint64_t additional) {
+bool ByteBuffer::reserve(std::uint64_t additional) noexcept {
+  if (fault_) return false;
   const std::uint64_t capacity = buffer_.capacity;
   const std::uint64_t len = buffer_.len;
-  if (capacity - len >= additional) return;
+  if (capacity - len >= additional) return true;
   if (additional > std::numeric_limits<std::uint64_t>::max() - len) {
-    throw Panic("capacity overflow");
+    fail(capacity_overflow());
+    return false;
   }
   const std::uint64_t doubled =
       capacity > kMaxBufferSize ? std::numeric_limits<std::uint64_t>::max() : 2 * capacity;
   const std::uint64_t grown = std::max({doubled, len + additional, std::uint64_t{8}});
-  if (grown > kMaxBufferSize) throw Panic("capacity overflow");
-  if (grown > kMaxAllocation) allocation_failed(grown);
-  const auto bytes = static_cast<std::size_t>(grown);
-  void* data = capacity == 0 ? std::malloc(bytes) : std::realloc(buffer_.data, bytes);
-  if (data == nullptr) allocation_failed(grown);  // the old storage is still owned
+  if (grown > kMaxBufferSize) {
+    fail(capacity_overflow());
+    return false;
+  }
+  void* data = nullptr;
+  if (grown <= kMaxAllocation) {
+    const auto bytes = static_cast<std::size_t>(grown);
+    data = capacity == 0 ? std::malloc(bytes) : std::realloc(buffer_.data, bytes);
+  }
+  if (data == nullptr) {
+    fail(allocation_failed(grown));  // the old storage is still owned
+    return false;
+  }
   buffer_.data = static_cast<std::uint8_t*>(data);
   buffer_.capacity = grown;
+  return true;
 }
 
-void ByteBuffer::append(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return;
-  reserve(bytes.size());
+void ByteBuffer::append(std::span<const std::uint8_t> bytes) noexcept {
+  if (bytes.empty() || !reserve(bytes.size())) return;
   std::memcpy(buffer_.data + buffer_.len, bytes.data(), bytes.size());
   buffer_.len += bytes.size();
+}
+
+void ByteBuffer::fail(Panic fault) noexcept {
+  if (!fault_) fault_ = std::move(fault);
 }
 
 std::span<const std::uint8_t> ByteBuffer::bytes() const noexcept {
@@ -123,21 +141,37 @@ RustBuffer ByteBuffer::release() noexcept {
   return out.data == nullptr ? empty_buffer() : out;
 }
 
-std::span<const std::uint8_t> ArgBuffer::bytes() const {
-  if (malformation_ != nullptr) throw Panic(malformation_);
-  if (buffer_.len == 0) return {};
-  return {buffer_.data, static_cast<std::size_t>(buffer_.len)};  // well formed: fits size_t
+std::expected<RustBuffer, Panic> ByteBuffer::finish() && noexcept {
+  if (fault_) {
+    free_storage(std::exchange(buffer_, {}));
+    return std::unexpected(*std::exchange(fault_, std::nullopt));
+  }
+  return release();
 }
 
-std::string_view ArgBuffer::text() const {
+std::expected<std::span<const std::uint8_t>, Panic> ArgBuffer::bytes() const {
+  if (malformation_ != nullptr) return std::unexpected(Panic{malformation_});
+  if (buffer_.len == 0) return std::span<const std::uint8_t>{};
+  // Well formed: the length fits size_t.
+  return std::span<const std::uint8_t>{buffer_.data, static_cast<std::size_t>(buffer_.len)};
+}
+
+std::expected<std::string_view, Panic> ArgBuffer::text() const {
   const auto view = bytes();
-  return {reinterpret_cast<const char*>(view.data()), view.size()};
+  if (!view) return std::unexpected(view.error());
+  return std::string_view{reinterpret_cast<const char*>(view->data()), view->size()};
 }
 
-void report(RustCallStatus* status, CallError error) noexcept {
-  if (status == nullptr) return;
-  status->code = error.code;
-  status->error_buf = error.payload.release();
+void report(RustCallStatus* status, Failure failure) noexcept {
+  if (Panic* panic = std::get_if<Panic>(&failure)) {
+    report_panic(status, panic->message);
+    return;
+  }
+  // Only get_if: std::get would bring std::bad_variant_access into the archives.
+  CallError* error = std::get_if<CallError>(&failure);
+  if (status == nullptr || error == nullptr) return;
+  status->code = error->code;
+  status->error_buf = error->payload.release();
 }
 
 void report_panic(RustCallStatus* status, std::string_view message) noexcept {
@@ -145,23 +179,19 @@ void report_panic(RustCallStatus* status, std::string_view message) noexcept {
   if (status != nullptr) status->code = 2;
   log_panic(text);
   if (status == nullptr) return;
-  try {
-    status->error_buf =
-        copy_to_buffer({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-  } catch (...) {
-    // No memory left even for the message: the client sees an empty one.
-    status->error_buf = {0, 0, nullptr};
-  }
+  // No memory left even for the message: the client sees an empty one.
+  status->error_buf =
+      copy_to_buffer({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()})
+          .value_or(RustBuffer{0, 0, nullptr});
 }
 
 void log_entry(std::string_view crate, std::string_view function,
                std::source_location where) noexcept {
   if (!log::enabled(log::Level::Debug)) return;
-  try {
+  // A failing sink must not stop the call.
+  quietly([&] {
     log::emit({log::Level::Debug, crate, crate, where.file_name(), where.line(), function});
-  } catch (...) {
-    // A failing sink must not stop the call.
-  }
+  });
 }
 
 }  // namespace nerith::uniffi

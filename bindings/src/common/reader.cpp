@@ -35,22 +35,37 @@ std::optional<Utf8Error> check_utf8(std::span<const std::uint8_t> s) {
   return std::nullopt;
 }
 
-void Reader::finish() const {
-  if (!rest_.empty()) {
-    throw ReadError{
-        "junk data left in buffer after lifting (count: " + std::to_string(rest_.size()) + ")"};
+std::optional<std::string> Reader::finish() {
+  if (!fault_ && !rest_.empty()) {
+    fail("junk data left in buffer after lifting (count: " + std::to_string(rest_.size()) + ")");
   }
+  return fault_;
 }
 
 std::int32_t Reader::variant(std::string_view enumeration, std::int32_t count) {
   const std::int32_t value = i32();
+  if (failed()) return 1;
   if (value < 1 || value > count) {
     // As a long long: the int overload leaves its digit helper as a weak
     // default-visibility symbol on 32-bit ARM, visible in the static archives.
-    throw ReadError{"Invalid " + std::string(enumeration) +
-                    " enum value: " + std::to_string(static_cast<long long>(value))};
+    fail("Invalid " + std::string(enumeration) +
+         " enum value: " + std::to_string(static_cast<long long>(value)));
+    return 1;
   }
   return value;
+}
+
+std::string Reader::string() {
+  const auto bytes = take(length());
+  if (failed()) return {};
+  if (const auto bad = check_utf8(bytes)) {
+    fail(bad->error_len
+             ? "invalid utf-8 sequence of " + std::to_string(*bad->error_len) +
+                   " bytes from index " + std::to_string(bad->valid_up_to)
+             : "incomplete utf-8 byte sequence from index " + std::to_string(bad->valid_up_to));
+    return {};
+  }
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 }  // namespace nerith::uniffi::wire

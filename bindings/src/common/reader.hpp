@@ -1,6 +1,6 @@
 // Reading values out of an argument buffer, in the wire form common/wire.hpp
-// writes: a cursor that throws ReadError at the first fault, with the
-// messages the generated bindings' own readers give.
+// writes: a cursor that keeps its first fault, with the messages the
+// generated bindings' own readers give.
 #pragma once
 
 #include <bit>
@@ -25,25 +25,27 @@ struct Utf8Error {
 
 std::optional<Utf8Error> check_utf8(std::span<const std::uint8_t> s);
 
-// A reading failure; the library's lift functions turn it into their error.
-struct ReadError {
-  std::string message;
-};
-
-// A cursor over the bytes of one argument buffer.
+// A cursor over the bytes of one argument buffer. The first fault is kept,
+// with the message the generated bindings' own readers give; from then on
+// every read gives a zero value and takes nothing, so a record's reader need
+// only stop its loops once failed().
 class Reader {
  public:
   explicit Reader(std::span<const std::uint8_t> bytes) : rest_(bytes) {}
 
   std::size_t remaining() const { return rest_.size(); }
+  bool failed() const { return fault_.has_value(); }
 
-  // Throws unless every byte has been read.
-  void finish() const;
+  // The first fault, or, when every byte has been read, nothing.
+  std::optional<std::string> finish();
 
+  // `count` bytes, or none once failed.
   std::span<const std::uint8_t> take(std::size_t count) {
+    if (failed()) return {};
     if (rest_.size() < count) {
-      throw ReadError{"not enough bytes remaining in buffer (" + std::to_string(rest_.size()) +
-                      " < " + std::to_string(count) + ")"};
+      fail("not enough bytes remaining in buffer (" + std::to_string(rest_.size()) + " < " +
+           std::to_string(count) + ")");
+      return {};
     }
     const auto head = rest_.first(count);
     rest_ = rest_.subspan(count);
@@ -61,35 +63,36 @@ class Reader {
   double f64() { return std::bit_cast<double>(big_endian<std::uint64_t>()); }
 
   bool boolean() {
-    const std::uint8_t byte = take(1)[0];
-    if (byte > 1) throw ReadError{"unexpected byte for Boolean"};
-    return byte == 1;
+    const auto byte = take(1);
+    if (byte.empty()) return false;
+    if (byte[0] > 1) fail("unexpected byte for Boolean");
+    return byte[0] == 1;
   }
 
-  // The variant number of an enumeration of `count` variants, counted from 1.
+  // The variant number of an enumeration of `count` variants, counted from
+  // 1 (1 once failed).
   std::int32_t variant(std::string_view enumeration, std::int32_t count);
 
   // The i32 in front of a string or a sequence.
   std::size_t length() {
     const std::int32_t length = i32();
-    if (length < 0) throw ReadError{"out of range integral type conversion attempted"};
+    if (length < 0) {
+      fail("out of range integral type conversion attempted");
+      return 0;
+    }
     return static_cast<std::size_t>(length);
   }
 
-  std::string string() {
-    const auto bytes = take(length());
-    if (const auto bad = check_utf8(bytes)) {
-      throw ReadError{bad->error_len
-                          ? "invalid utf-8 sequence of " + std::to_string(*bad->error_len) +
-                                " bytes from index " + std::to_string(bad->valid_up_to)
-                          : "incomplete utf-8 byte sequence from index " +
-                                std::to_string(bad->valid_up_to)};
-    }
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-  }
+  std::string string();
 
  private:
+  // Keeps the first fault only.
+  void fail(std::string message) {
+    if (!fault_) fault_ = std::move(message);
+  }
+
   std::span<const std::uint8_t> rest_;
+  std::optional<std::string> fault_;
 };
 
 // The value `read` takes from `bytes`, which it must fill exactly, or the
@@ -97,14 +100,10 @@ class Reader {
 template <class Read>
 auto lift(std::span<const std::uint8_t> bytes, Read read)
     -> std::expected<decltype(read(std::declval<Reader&>())), std::string> {
-  try {
-    Reader in(bytes);
-    auto value = read(in);
-    in.finish();
-    return value;
-  } catch (ReadError& error) {
-    return std::unexpected(std::move(error.message));
-  }
+  Reader in(bytes);
+  auto value = read(in);
+  if (auto fault = in.finish()) return std::unexpected(std::move(*fault));
+  return value;
 }
 
 }  // namespace nerith::uniffi::wire

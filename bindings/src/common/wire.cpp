@@ -14,6 +14,7 @@ constexpr std::size_t kMaxLength = std::numeric_limits<std::int32_t>::max();
 template <class Unsigned>
 void write_big_endian(ByteBuffer& out, Unsigned value) {
   std::uint8_t* bytes = out.extend(sizeof(Unsigned));
+  if (bytes == nullptr) return;
   for (std::size_t i = sizeof(Unsigned); i-- > 0; value >>= 8) {
     bytes[i] = static_cast<std::uint8_t>(value & 0xFF);
   }
@@ -22,7 +23,7 @@ void write_big_endian(ByteBuffer& out, Unsigned value) {
 }  // namespace
 
 void write_u8(ByteBuffer& out, std::uint8_t value) {
-  *out.extend(1) = value;
+  if (std::uint8_t* byte = out.extend(1)) *byte = value;
 }
 void write_bool(ByteBuffer& out, bool value) {
   write_u8(out, value ? 1 : 0);
@@ -39,7 +40,8 @@ void write_f64(ByteBuffer& out, double value) {
 
 void write_string(ByteBuffer& out, std::string_view value) {
   if (value.size() > kMaxLength) {
-    throw Panic("a text of " + std::to_string(value.size()) + " bytes is too long to encode");
+    out.fail({"a text of " + std::to_string(value.size()) + " bytes is too long to encode"});
+    return;
   }
   write_i32(out, static_cast<std::int32_t>(value.size()));
   out.append({reinterpret_cast<const std::uint8_t*>(value.data()), value.size()});
@@ -47,7 +49,8 @@ void write_string(ByteBuffer& out, std::string_view value) {
 
 void write_count(ByteBuffer& out, std::uint64_t count) {
   if (count > kMaxLength) {
-    throw Panic("a sequence of " + std::to_string(count) + " elements is too long to encode");
+    out.fail({"a sequence of " + std::to_string(count) + " elements is too long to encode"});
+    return;
   }
   write_i32(out, static_cast<std::int32_t>(count));
 }

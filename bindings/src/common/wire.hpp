@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,9 +22,11 @@ void write_bool(ByteBuffer& out, bool value);
 void write_i32(ByteBuffer& out, std::int32_t value);
 void write_i64(ByteBuffer& out, std::int64_t value);
 void write_f64(ByteBuffer& out, double value);
-// Throws Panic for a text longer than 2^31 - 1 bytes.
+// Every writer is a no-op once `out` has faulted.
+
+// Faults `out` for a text longer than 2^31 - 1 bytes.
 void write_string(ByteBuffer& out, std::string_view value);
-// Throws Panic for more than 2^31 - 1 elements.
+// Faults `out` for more than 2^31 - 1 elements.
 void write_count(ByteBuffer& out, std::uint64_t count);
 
 // The binding records share their fields and order with the core records;
@@ -38,7 +41,10 @@ void write(ByteBuffer& out, const windows::WaterWindow& window);
 template <class T>
 void write(ByteBuffer& out, const std::vector<T>& items) {
   write_count(out, items.size());
-  for (const T& item : items) write(out, item);
+  for (const T& item : items) {
+    if (out.faulted()) return;
+    write(out, item);
+  }
 }
 
 template <class T>
@@ -47,12 +53,13 @@ void write(ByteBuffer& out, const std::optional<T>& value) {
   if (value.has_value()) write(out, *value);
 }
 
-// A new byte array holding the value's encoding from its first byte.
+// A new buffer holding the value's encoding from its first byte, or the
+// first fault met while writing it.
 template <class T>
-ByteBuffer lower(const T& value) {
+std::expected<RustBuffer, Panic> lower(const T& value) {
   ByteBuffer out;
   write(out, value);
-  return out;
+  return std::move(out).finish();
 }
 
 }  // namespace nerith::uniffi::wire

@@ -44,11 +44,13 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_get_port(RustBuffer id, RustCallSta
   ArgBuffer id_arg(id);
   log_entry(kCrate, "get_port");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    const auto id = id_arg.text();
+    if (!id) return std::unexpected(id.error());
     std::optional<nerith::full_uniffi::Port> found;
-    if (const auto port = nerith::full::get_port(id_arg.text())) {
+    if (const auto port = nerith::full::get_port(*id)) {
       found = nerith::full_uniffi::port_to_ffi(*port);
     }
-    return nerith::uniffi::wire::lower(found).release();
+    return nerith::uniffi::lowered(found);
   });
 }
 
@@ -56,9 +58,10 @@ double uniffi_nerith_full_uniffi_fn_func_height_at(RustBuffer port_id, std::int6
                                                    RustCallStatus* status) {
   ArgBuffer id_arg(port_id);
   log_entry(kCrate, "height_at");
-  return call<double>(status, [&] {
-    return nerith::uniffi::plain_answer(nerith::full::height_at(id_arg.text(), timestamp),
-                                        to_tide_error);
+  return call<double>(status, [&]() -> Outcome<double> {
+    const auto id = id_arg.text();
+    if (!id) return std::unexpected(id.error());
+    return nerith::uniffi::plain_answer(nerith::full::height_at(*id, timestamp), to_tide_error);
   });
 }
 
@@ -66,7 +69,7 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_list_ports(RustCallStatus* status) 
   log_entry(kCrate, "list_ports");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     const auto ports = nerith::full_uniffi::ports_to_ffi(nerith::full::list_ports());
-    return nerith::uniffi::wire::lower(ports).release();
+    return nerith::uniffi::lowered(ports);
   });
 }
 
@@ -75,9 +78,11 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_day(RustBuffer port_id, Rus
   ArgBuffer id_arg(port_id);
   ArgBuffer date_arg(date);
   log_entry(kCrate, "predict_day");
-  return call<RustBuffer>(status, [&] {
-    const std::string_view id = id_arg.text();
-    return lowered_answer(nerith::full::predict_day(id, date_arg.text()), to_tide_error);
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
+    const auto args = nerith::uniffi::texts(id_arg, date_arg);
+    if (!args) return std::unexpected(args.error());
+    const auto [id, day] = *args;
+    return lowered_answer(nerith::full::predict_day(id, day), to_tide_error);
   });
 }
 
@@ -89,11 +94,11 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_predict_range(RustBuffer port_id,
   ArgBuffer first_arg(start_date);
   ArgBuffer last_arg(end_date);
   log_entry(kCrate, "predict_range");
-  return call<RustBuffer>(status, [&] {
+  return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
     // Arguments are read in signature order, so the first malformed one is reported.
-    const std::string_view id = id_arg.text();
-    const std::string_view first = first_arg.text();
-    const std::string_view last = last_arg.text();
+    const auto args = nerith::uniffi::texts(id_arg, first_arg, last_arg);
+    if (!args) return std::unexpected(args.error());
+    const auto [id, first, last] = *args;
     return nerith::uniffi::streamed_range(
         [&](nerith::api::DaySink& sink) {
           return nerith::full::predict_range(id, first, last, sink);
@@ -107,9 +112,10 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_search_ports(RustBuffer query,
   ArgBuffer query_arg(query);
   log_entry(kCrate, "search_ports");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    const auto ports =
-        nerith::full_uniffi::ports_to_ffi(nerith::full::search_ports(query_arg.text()));
-    return nerith::uniffi::wire::lower(ports).release();
+    const auto text = query_arg.text();
+    if (!text) return std::unexpected(text.error());
+    const auto ports = nerith::full_uniffi::ports_to_ffi(nerith::full::search_ports(*text));
+    return nerith::uniffi::lowered(ports);
   });
 }
 
@@ -124,10 +130,12 @@ RustBuffer uniffi_nerith_full_uniffi_fn_func_water_windows(RustBuffer port_id,
   ArgBuffer side_arg(side);
   log_entry(kCrate, "water_windows");
   return call<RustBuffer>(status, [&]() -> Outcome<RustBuffer> {
-    const std::string_view id = id_arg.text();
-    const std::string_view first = first_arg.text();
-    const std::string_view last = last_arg.text();
-    const auto lifted = nerith::full_uniffi::lift_side(side_arg.bytes());
+    const auto args = nerith::uniffi::texts(id_arg, first_arg, last_arg);
+    if (!args) return std::unexpected(args.error());
+    const auto [id, first, last] = *args;
+    const auto bytes = side_arg.bytes();
+    if (!bytes) return std::unexpected(bytes.error());
+    const auto lifted = nerith::full_uniffi::lift_side(*bytes);
     if (!lifted) return std::unexpected(nerith::uniffi::unreadable("side", lifted.error()));
     return lowered_answer(nerith::full::water_windows(id, first, last, level, *lifted),
                           to_tide_error);

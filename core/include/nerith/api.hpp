@@ -69,6 +69,9 @@ class DaySink {
   virtual void begin(std::uint64_t days) = 0;
   // Each day in date order. The record is refilled for the next day.
   virtual void day(const ports::DayPrediction& prediction) = 0;
+  // True once the sink wants no more days (it could not take the last one):
+  // the range stops at once, and its outcome is the sink's to report.
+  virtual bool stopped() const noexcept { return false; }
 
  protected:
   ~DaySink() = default;

@@ -70,9 +70,7 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
 
 std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
                                             std::string_view last, DaySink& sink) {
-  return assembly::for_each_day(
-      BuiltinModel{}, port_id, first, last, [&](std::uint64_t days) { sink.begin(days); },
-      [&](const ports::DayPrediction& day) { sink.day(day); });
+  return assembly::stream_days(BuiltinModel{}, port_id, first, last, sink);
 }
 
 std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,

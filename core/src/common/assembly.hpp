@@ -102,7 +102,8 @@ std::expected<RangeDays, ApiError> range_days(std::string_view first, std::strin
 
 // The days of a range one at a time: `begin(count)` before the first, then
 // `each(day)` for every day in date order, with one record refilled for every
-// day (`each` may move out of it). Errors come before any call.
+// day (`each` may move out of it). Errors come before any call. Either
+// callback returns false to stop there: no later day is worked out.
 template <Model M, class Begin, class Each>
 std::expected<void, ApiError> for_each_day(const M& model, std::string_view port_id,
                                            std::string_view first, std::string_view last,
@@ -114,15 +115,32 @@ std::expected<void, ApiError> for_each_day(const M& model, std::string_view port
   // the first day serves every day.
   const auto station = model.find(port_id);
   if (!station) return fail(ApiError::Kind::PortNotFound, std::string(port_id));
-  begin(days->count);
+  if (!begin(days->count)) return {};
   ports::DayPrediction day;
   for (std::int64_t s = days->first; s <= days->last; s += DAY) {
     day.port_id.assign(port_id);
     day.date = format_date(civil_from_days(s / DAY));
     fill_day(model, *station, s, day);
-    each(day);
+    if (!each(day)) break;
   }
   return {};
+}
+
+// The days of a range handed to `sink`, until it stops.
+template <Model M>
+std::expected<void, ApiError> stream_days(const M& model, std::string_view port_id,
+                                          std::string_view first, std::string_view last,
+                                          DaySink& sink) {
+  return for_each_day(
+      model, port_id, first, last,
+      [&](std::uint64_t count) {
+        sink.begin(count);
+        return !sink.stopped();
+      },
+      [&](const ports::DayPrediction& day) {
+        sink.day(day);
+        return !sink.stopped();
+      });
 }
 
 template <Model M>
@@ -140,8 +158,12 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(const M
         // on a 64-bit one, instead of reserving a wrapped-around size.
         if (count > days.max_size()) throw std::bad_alloc();
         days.reserve(static_cast<std::size_t>(count));
+        return true;
       },
-      [&](ports::DayPrediction& day) { days.push_back(std::move(day)); });
+      [&](ports::DayPrediction& day) {
+        days.push_back(std::move(day));
+        return true;
+      });
   if (!done) return std::unexpected(std::move(done.error()));
   return days;
 }

@@ -91,9 +91,7 @@ std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::st
 
 std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
                                             std::string_view last, api::DaySink& sink) {
-  return api::assembly::for_each_day(
-      FullModel{}, port_id, first, last, [&](std::uint64_t days) { sink.begin(days); },
-      [&](const ports::DayPrediction& day) { sink.day(day); });
+  return api::assembly::stream_days(FullModel{}, port_id, first, last, sink);
 }
 
 std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,
