@@ -51,15 +51,22 @@ wait "$root" || { cat "$stage/swift-root.log"; exit 1; }
 cat "$stage/swift-root.log"
 run package/swift.sh
 run package/snippets.sh
+# The npm package and the tide page, on the WebAssembly modules (built here
+# unless test.sh's WebAssembly step has built them).
+[[ -f build/wasm/bindings/libnerith_full_uniffi.wasm ]] || run wasm.sh
+run package/npm.sh
+run package/web.sh
 
 step "dist/"
 (cd "$dist" && du -ab --max-depth=1 . | sort -k2 | sed 's|\./||')
 # Tests run: the generated-bindings check, each target's checks (ctest), the
 # two answer comparisons, the sdist's wheel, the two XCFrameworks, each
-# suite's own count, three snippets.
+# suite's own count, three snippets; the npm package's node --test count and
+# its snippet.
 pytest=$(sed -nE 's/^([0-9]+) passed in .*/\1/p' "$log" | tail -n 1)
 junit=$(sed -nE 's/.*Tests run: ([0-9]+), Failures: 0, Errors: 0.*/\1/p' "$log" | tail -n 1)
 xctest=$(sed -nE 's/.*Executed ([0-9]+) tests?, with 0 failures.*/\1/p' "$log" | tail -n 1)
+node_tests=$(sed -nE 's/^node --test: ([0-9]+) passed, 0 failed$/\1/p' "$log" | tail -n 1)
 checks=$(awk '/^100% tests passed, 0 tests failed out of/ {n += $NF} END {print n + 0}' "$log")
-echo "target checks $checks, pytest $pytest, JUnit $junit, XCTest $xctest; $((SECONDS - started)) s in all"
-echo "package tests: $((1 + checks + 2 + 1 + 2 + pytest + junit + xctest + 3)) passed, 0 failed"
+echo "target checks $checks, pytest $pytest, JUnit $junit, XCTest $xctest, node $node_tests; $((SECONDS - started)) s in all"
+echo "package tests: $((1 + checks + 2 + 1 + 2 + pytest + junit + xctest + 3 + node_tests + 1)) passed, 0 failed"

@@ -11,6 +11,9 @@
 #   asan    the whole test suite under AddressSanitizer + UndefinedBehavior-
 #           Sanitizer, with LeakSanitizer on;
 #   tsan    the concurrency tests under ThreadSanitizer;
+#   wasm    both libraries as WebAssembly modules, checked and compared under
+#           Node (scripts/wasm.sh test), then the tide page in headless
+#           Chromium (web/test/run.sh);
 # and between them the steps CMake doesn't own: the release libraries of
 # seven platforms built with Zig (Linux glibc 2.17 and musl, x86-64 and arm64;
 # Windows; macOS x86-64 and arm64), each checked, its answers to the same
@@ -85,7 +88,16 @@ workflow dev
 section "Test suite on 32-bit ARM Linux (armhf, qemu-user)"
 workflow armv7
 
-section "Seven platforms with Zig; app packages: Python wheels and sdist, JVM jar, Swift package (scripts/package.sh)"
+# Both libraries as WebAssembly modules: their exports, imports and error
+# paths under Node, their answers against the native ones (the musl class),
+# then the tide page built on them, driven in Debian's headless Chromium.
+section "WebAssembly under Node; the tide page in headless Chromium"
+bash scripts/wasm.sh test | tee build/wasm.log
+total=$((total + $(sed -nE 's/.* tests failed out of ([0-9]+)$/\1/p' build/wasm.log | tail -n 1) + 1))
+bash web/test/run.sh | tee build/web-test.log
+grep -q '^page test passed' build/web-test.log && total=$((total + 1))
+
+section "Seven platforms with Zig; app packages: Python wheels and sdist, JVM jar, Swift package, npm package, tide page (scripts/package.sh)"
 # Every platform's answers are compared with those of the native pass above.
 NERITH_NATIVE_BUILD=build/dev bash scripts/package.sh | tee build/package.log
 total=$((total + $(sed -nE 's/^package tests: ([0-9]+) passed, 0 failed$/\1/p' build/package.log)))

@@ -11,7 +11,6 @@
 #   first if missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export NERITH_CACHE=${NERITH_CACHE:-/work/cache}
 
 cmake --preset wasm >/dev/null
 cmake --build --preset wasm >build/wasm/build.log 2>&1 || { tail -n 60 build/wasm/build.log; exit 1; }

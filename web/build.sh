@@ -6,7 +6,6 @@
 # package.json. Everything is static: `python3 -m http.server -d build/web`.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-export NERITH_CACHE=${NERITH_CACHE:-/work/cache}
 # Another checkout of the package or the .wasm files may be named instead.
 package=${NERITH_JS_PACKAGE:-bindings/js}
 wasm=${NERITH_WASM_DIR:-build/wasm}

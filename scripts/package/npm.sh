@@ -24,7 +24,10 @@ cp LICENSE NOTICE "$js/"
 step_done
 
 step "npm package: node --test"
-node --test --test-reporter=dot "$js/test/"
+mkdir -p "$stage"
+node --test --test-reporter=tap "$js/test/" >"$stage/npm-tests.tap" ||
+  { grep -E '^not ok|^ +(error|message|expected|actual):' "$stage/npm-tests.tap" | head -n 40; exit 1; }
+echo "node --test: $(sed -nE 's/^# pass ([0-9]+)$/\1/p' "$stage/npm-tests.tap") passed, 0 failed"
 step_done
 
 step "npm package: pack"
