@@ -2,10 +2,11 @@
 # records of full/catalogue_table.hpp), so that nothing is parsed at run time
 # and a bad document cannot get that far. Usage:
 #   cmake -DINPUT=stations_full.json -DOUTPUT=table.cpp -P full_catalogue.cmake
-# Malformed JSON, a field of the wrong type or an unknown coast stops here; a
-# constituent outside the table, one given twice, a repeated station id or a
-# fraction where a whole number belongs stops the compilation. A test
-# compares the table with the strict reader's reading of the same document.
+# Malformed JSON, a field of the wrong type, an unknown coast or a count that
+# is not a whole number stops here; a constituent outside the table, one
+# given twice or a repeated station id stops the compilation (the tests run
+# both on bad documents). A test compares the table with a strict reading of
+# the same document.
 cmake_policy(VERSION 3.25)
 file(READ ${INPUT} doc)
 
@@ -37,6 +38,15 @@ endfunction()
 
 function(number_field out)
   json_value(value NUMBER ${ARGN})
+  set(${out} "${value}" PARENT_SCOPE)
+endfunction()
+
+# A gauge number or a quality: a whole number that fits an int.
+function(count_field out)
+  number_field(value ${ARGN})
+  if(NOT value MATCHES "^[0-9]+$" OR value GREATER 2147483647)
+    message(FATAL_ERROR "${INPUT}: station ${i}: ${ARGN} must be a whole number")
+  endif()
   set(${out} "${value}" PARENT_SCOPE)
 endfunction()
 
@@ -97,15 +107,19 @@ foreach(i RANGE ${last})
 
   string_field(id id)
   string_field(name name)
-  number_field(gauge gauge)
+  count_field(gauge gauge)
   string_field(record record)
   number_field(latitude latitude)
   number_field(longitude longitude)
   string_field(timezone timezone)
   number_field(mean_level mean_level)
+  string(JSON span_length LENGTH "${station}" analysis_span)
+  if(NOT span_length EQUAL 2)
+    message(FATAL_ERROR "${INPUT}: station ${i}: analysis_span must be two dates")
+  endif()
   string_field(first analysis_span 0)
   string_field(last_day analysis_span 1)
-  number_field(quality quality)
+  count_field(quality quality)
   string(APPEND stations
     "    {${id}, ${name}, ${gauge}, ${record}, ${latitude}, ${longitude}, ${timezone},\n"
     "     Coast::${coast_${coast}}, ${mean_level}, k_datums_${i}, ${first}, ${last_day}, ${quality},\n"

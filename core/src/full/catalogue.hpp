@@ -1,9 +1,8 @@
 // The full model's station catalogue: the compiled copy of its document,
-// built into records once per process, and the strict reader of such a
-// document (for documents from elsewhere, and to check the compiled copy).
+// built into records once per process. The document itself is read only
+// at build time (cmake/full_catalogue.cmake).
 #pragma once
 
-#include <expected>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,11 +30,6 @@ struct Entry {
   const Rows* rows = nullptr;
   const folding::Folding* folding = nullptr;
 };
-
-// Parses a station document. A constituent name outside the table, a
-// repeated one, a malformed record or a repeated station id is an error
-// naming the fault and its line and column.
-std::expected<Catalogue, std::string> parse(std::string_view text);
 
 // The compiled catalogue (full/catalogue_table.hpp), made into records on
 // first use. It cannot fail: the document was checked when it was compiled.

@@ -6,13 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/harmonic/extremes.hpp"
-#include "full/catalogue.hpp"
 #include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
 #include "nerith/ports/search.hpp"
@@ -228,21 +225,6 @@ TEST(FullCatalogue, EmbeddedStations) {
   EXPECT_NEAR(tubuai->longitude, -149.475, 1e-9);
 }
 
-// The compiled catalogue is the source document as the strict reader reads
-// it: every field, in the document's order.
-TEST(FullCatalogue, CompiledTableIsTheDocument) {
-  std::ifstream file(NERITH_FULL_DOCUMENT, std::ios::binary);
-  ASSERT_TRUE(file) << NERITH_FULL_DOCUMENT;
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const auto parsed = full::catalogue::parse(text);
-  ASSERT_TRUE(parsed) << parsed.error();
-  const auto& compiled = full::catalogue::embedded();
-  EXPECT_EQ(compiled.licence, parsed->licence);
-  EXPECT_EQ(compiled.attribution, parsed->attribution);
-  EXPECT_EQ(compiled.stations, parsed->stations);
-  EXPECT_EQ(compiled.rows, parsed->rows);
-}
-
 // The search compares as the built-in one: lower-cased id, then name.
 TEST(FullCatalogue, SearchIgnoresCaseLikeTheBuiltInSearch) {
   const auto ids = [](const std::vector<full::Port>& found) {
@@ -255,41 +237,6 @@ TEST(FullCatalogue, SearchIgnoresCaseLikeTheBuiltInSearch) {
   EXPECT_EQ(ids(full::search_ports("nantes")).size(), 2u);
   EXPECT_TRUE(full::search_ports("no such place").empty());
   EXPECT_EQ(full::search_ports("").size(), 106u);
-}
-
-// A bad document is refused as a whole, the fault named with its place.
-TEST(FullCatalogue, BadDocumentsFailToLoad) {
-  const std::string station_head =
-      R"({"licence":"CC BY 4.0","attribution":"a","stations":[{"id":"X","name":"X","gauge":1,)"
-      R"("record":"r","latitude":0,"longitude":0,"timezone":"UTC","coast":)";
-  const auto document = [&](std::string coast, std::string constituents) {
-    return station_head + coast + R"(,"mean_level":1,"datums":{"LAT":0},)" +
-           R"("analysis_span":["2000-01-01","2001-01-01"],"quality":70,"constituents":[)" +
-           constituents + "]}]}";
-  };
-  ASSERT_TRUE(full::catalogue::parse(document(R"("atlantic")", R"(["M2",1,2])")));
-  std::string huge_gauge = document(R"("atlantic")", R"(["M2",1,2])");
-  huge_gauge.replace(huge_gauge.find(R"("gauge":1)"), 9, R"("gauge":1e300)");
-  struct Bad {
-    std::string text;
-    std::string_view fault;
-  };
-  const Bad bad[] = {
-      {document(R"("atlantic")", R"(["M2",1,2],["X9",1,2])"), "unknown constituent \"X9\""},
-      {document(R"("atlantic")", R"(["M2",1])"), "a constituent must be"},
-      {document(R"("atlantic")", R"(["M2","1",2])"), "a constituent must be"},
-      {document(R"("atlantic")", R"(["M2",1,2],["M2",1,2])"), "given twice"},
-      {document(R"("pacific")", R"(["M2",1,2])"), "unknown coast"},
-      {document("7", R"(["M2",1,2])"), "expected a string"},
-      {R"({"licence":"x","attribution":"a"})", "missing field `stations`"},
-      {huge_gauge, "gauge must be a whole number"},
-      {"{", ""},
-  };
-  for (const Bad& b : bad) {
-    const auto parsed = full::catalogue::parse(b.text);
-    ASSERT_FALSE(parsed) << b.text;
-    EXPECT_NE(parsed.error().find(b.fault), std::string::npos) << parsed.error();
-  }
 }
 
 // The full model's windows, in metres above chart datum: each boundary is a
