@@ -8,8 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
+#include "common/strict_json.hpp"
 #include "nerith/ports.hpp"
 
 namespace nerith::reference {
@@ -31,7 +30,7 @@ struct ReferencePort {
   double mean_water_level = 0.0;
   bool atlantic_coast = false;
   std::string source;
-  std::optional<nlohmann::ordered_json> source_ref;  // provenance, any shape, keys in order
+  std::optional<strict_json::Json> source_ref;  // provenance, any shape, keys in order
   std::vector<ports::HarmonicConstituent> constituents;
 
   // A Port with the same station fields; source and source_ref are dropped.
