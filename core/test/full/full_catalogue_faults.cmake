@@ -38,6 +38,8 @@ function(check out text)
   if(status EQUAL 0)
     set(log "")
   endif()
+  # CMake wraps its messages where the path makes them long.
+  string(REGEX REPLACE "[ \n]+" " " log "${log}")
   set(${out} "${log}" PARENT_SCOPE)
   file(REMOVE ${WORK}/table.cpp)
 endfunction()
