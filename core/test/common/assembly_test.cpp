@@ -95,7 +95,7 @@ struct ToyModel {
 };
 
 TEST(Plugin, DayAndRangeAssemblyOfAnotherModel) {
-  namespace assembly = nerith::api::assembly;
+  namespace assembly = nerith::assembly;
   const auto day = assembly::predict_day(ToyModel{}, "TOY", "2024-03-10");
   ASSERT_TRUE(day.has_value());
   EXPECT_EQ(day->date, "2024-03-10");
