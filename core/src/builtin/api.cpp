@@ -58,36 +58,36 @@ struct BuiltinPolicy {
   }
   void grade(const ports::Port& port, std::vector<harmonic::extremes::Extreme>& extremes,
              std::int64_t start, std::int64_t end) const {
-    coefficient::assign_coefficients(extremes, port.atlantic_coast, start, end);
+    builtin::coefficient::assign_coefficients(extremes, port.atlantic_coast, start, end);
   }
 };
 
-constinit const assembly::AssembledModel<BuiltinPolicy> builtin;
+constinit const assembly::AssembledModel<BuiltinPolicy> builtin_model;
 
 }  // namespace
 
 const model::Model& model() {
-  return builtin;
+  return builtin_model;
 }
 
 std::expected<double, ApiError> height_at(std::string_view port_id, std::int64_t t) {
-  return builtin.height_at(port_id, t);
+  return builtin_model.height_at(port_id, t);
 }
 
 std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_id,
                                                           std::string_view date) {
-  return builtin.predict_day(port_id, date);
+  return builtin_model.predict_day(port_id, date);
 }
 
 std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
                                                                          std::string_view first,
                                                                          std::string_view last) {
-  return builtin.predict_range(port_id, first, last);
+  return builtin_model.predict_range(port_id, first, last);
 }
 
 std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
                                             std::string_view last, DaySink& sink) {
-  return builtin.predict_range(port_id, first, last, sink);
+  return builtin_model.predict_range(port_id, first, last, sink);
 }
 
 std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,
@@ -95,7 +95,7 @@ std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::st
                                                                          std::string_view last,
                                                                          double level,
                                                                          windows::Side side) {
-  return builtin.water_windows(port_id, first, last, level, side);
+  return builtin_model.water_windows(port_id, first, last, level, side);
 }
 
 }  // namespace nerith::api
