@@ -60,11 +60,11 @@ class DayList final : public DaySink {
     if (days > days_.max_size()) throw std::bad_alloc();
     days_.reserve(static_cast<std::size_t>(days));
   }
-  void day(const ports::DayPrediction& prediction) override { days_.push_back(prediction); }
-  std::vector<ports::DayPrediction> take() && { return std::move(days_); }
+  void day(const DayPrediction& prediction) override { days_.push_back(prediction); }
+  std::vector<DayPrediction> take() && { return std::move(days_); }
 
  private:
-  std::vector<ports::DayPrediction> days_;
+  std::vector<DayPrediction> days_;
 };
 
 // Which models hold a suggested station, and how to reach it from `current`.
@@ -146,7 +146,7 @@ std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invo
       model_of(invocation.model)
           .predict_range(invocation.args[0], date_text(span->first), date_text(span->last), days);
   if (!done) return std::unexpected(from_api(invocation, done.error()));
-  const std::vector<ports::DayPrediction> utc_days = std::move(days).take();
+  const std::vector<DayPrediction> utc_days = std::move(days).take();
   return cut_local_days(utc_days, span->first, zone, first, count);
 }
 
@@ -196,7 +196,7 @@ UtcSpan utc_days(std::int64_t start, std::int64_t end, std::int64_t margin) {
 class WaterList final : public DaySink {
  public:
   void begin(std::uint64_t) override {}
-  void day(const ports::DayPrediction& prediction) override {
+  void day(const DayPrediction& prediction) override {
     waters_.insert(waters_.end(), prediction.extremes.begin(), prediction.extremes.end());
   }
   std::vector<Extreme> take() && { return std::move(waters_); }

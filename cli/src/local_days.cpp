@@ -9,9 +9,8 @@ UtcSpan utc_days_covering(const Zone& zone, std::int64_t first, std::int64_t cou
   return {day_of(zone.day_start(first)), day_of(zone.day_start(first + count) - 1)};
 }
 
-std::vector<DayView> cut_local_days(std::span<const ports::DayPrediction> utc_days,
-                                    std::int64_t utc_first, const Zone& zone, std::int64_t first,
-                                    std::int64_t count) {
+std::vector<DayView> cut_local_days(std::span<const DayPrediction> utc_days, std::int64_t utc_first,
+                                    const Zone& zone, std::int64_t first, std::int64_t count) {
   std::vector<DayView> views;
   views.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
   const auto days = static_cast<std::int64_t>(utc_days.size());

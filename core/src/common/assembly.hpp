@@ -6,7 +6,7 @@
 //   Curve curve(const Station&, std::int64_t start, std::int64_t end) const;
 //   void grade(const Station&, std::vector<Extreme>&, std::int64_t start, std::int64_t end) const;
 // and AssembledModel<P> is then the whole model behind nerith::model::Model
-// (the built-in policy is in builtin/model.cpp, the full one in full/model.cpp).
+// (the built-in policy is in builtin/api.cpp, the full one in full/api.cpp).
 #pragma once
 
 #include <cmath>
@@ -29,7 +29,7 @@
 
 namespace nerith::assembly {
 
-inline constexpr std::int64_t DAY = 86400;
+inline constexpr std::int64_t DAY = SECONDS_PER_DAY;
 inline constexpr std::int64_t GRID_STEP = 600;  // seconds between the day's heights
 
 inline std::unexpected<ApiError> fail(ApiError::Kind kind, std::string text) {
