@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cmath>
+#include <concepts>
 #include <cstdint>
 #include <expected>
 #include <new>
@@ -256,8 +257,6 @@ class AssembledModel final : public model::Model {
                                                                   WaterSide side) const override {
     return assembly::water_windows(policy_, port_id, first, last, level, side);
   }
-
-  const P& policy() const { return policy_; }
 
  private:
   P policy_{};
