@@ -24,12 +24,12 @@
 
 namespace {
 
-using nerith::harmonic::extremes::Extreme;
+using nerith::Extreme;
 
 class LowWaters final : public nerith::api::DaySink {
  public:
   void begin(std::uint64_t) override {}
-  void day(const nerith::ports::DayPrediction& prediction) override {
+  void day(const nerith::DayPrediction& prediction) override {
     for (const Extreme& e : prediction.extremes) {
       if (!e.is_high) lows.push_back(e);
     }

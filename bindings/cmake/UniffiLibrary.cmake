@@ -87,6 +87,10 @@ function(nerith_uniffi_library crate)
     target_include_directories(${crate} PUBLIC
       $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${crate} PRIVATE nerith_uniffi_frame ${arg_LINK})
+    # This tree's programs on the library (the tests, the comparison host)
+    # compile as the core does.
+    target_link_libraries(${crate} INTERFACE $<BUILD_INTERFACE:nerith_numerics>
+                          $<BUILD_INTERFACE:nerith_warnings>)
     # Exactly the contract's symbols leave the library; the core, any static
     # archive and the C++ runtime stay inside it (platform_exports.cmake).
     nerith_uniffi_link_exports(${crate} ${version_script} ${apple_exports})
@@ -103,7 +107,8 @@ function(nerith_uniffi_library crate)
     EXPORT_NAME ${arg_EXPORT_NAME}_static OUTPUT_NAME ${crate})
   target_include_directories(${crate}_static PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_link_libraries(${crate}_static PRIVATE ${arg_LINK})
+  target_link_libraries(${crate}_static PRIVATE ${arg_LINK} INTERFACE
+                        $<BUILD_INTERFACE:nerith_numerics> $<BUILD_INTERFACE:nerith_warnings>)
 endfunction()
 
 # nerith_uniffi_no_exceptions_check(<crate> <src>... LINK <target>...): the
@@ -119,5 +124,5 @@ function(nerith_uniffi_no_exceptions_check crate)
   target_compile_options(${crate}_check PRIVATE -fno-exceptions)
   target_include_directories(${crate}_check PRIVATE
     ${CMAKE_CURRENT_SOURCE_DIR}/include ${CMAKE_CURRENT_SOURCE_DIR}/src)
-  target_link_libraries(${crate}_check PRIVATE ${arg_LINK} nerith::core_internal)
+  target_link_libraries(${crate}_check PRIVATE ${arg_LINK} nerith::common_internal)
 endfunction()

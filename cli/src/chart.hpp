@@ -32,7 +32,7 @@ struct ChartDay {
   std::string heading;  // "Sunday 10 March"; shown when the chart has several days
   std::int64_t start = 0;
   std::int64_t end = 0;
-  std::vector<harmonic::engine::HeightSample> heights;
+  std::vector<HeightSample> heights;
   std::vector<ChartMark> marks;
   std::vector<ChartTick> ticks;  // every local hour, labelled every third
 };

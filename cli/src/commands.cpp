@@ -16,7 +16,9 @@
 #include "ics.hpp"
 #include "local_days.hpp"
 #include "models.hpp"
+#include "nerith/calendar.hpp"
 #include "nerith/model.hpp"
+#include "nerith/types.hpp"
 #include "station_search.hpp"
 #include "text.hpp"
 #include "tide_keys.hpp"
@@ -52,17 +54,17 @@ std::int64_t now_seconds() {
 }
 
 // A run of days kept whole: the command cuts local days out of them.
-class DayList final : public api::DaySink {
+class DayList final : public DaySink {
  public:
   void begin(std::uint64_t days) override {
     if (days > days_.max_size()) throw std::bad_alloc();
     days_.reserve(static_cast<std::size_t>(days));
   }
-  void day(const ports::DayPrediction& prediction) override { days_.push_back(prediction); }
-  std::vector<ports::DayPrediction> take() && { return std::move(days_); }
+  void day(const DayPrediction& prediction) override { days_.push_back(prediction); }
+  std::vector<DayPrediction> take() && { return std::move(days_); }
 
  private:
-  std::vector<ports::DayPrediction> days_;
+  std::vector<DayPrediction> days_;
 };
 
 // Which models hold a suggested station, and how to reach it from `current`.
@@ -106,10 +108,9 @@ std::expected<Zone, Failure> find_zone(const Invocation& invocation,
   return std::move(*zone);
 }
 
-Failure from_api(const Invocation& invocation, const api::ApiError& error) {
-  if (error.kind == api::ApiError::Kind::PortNotFound)
-    return unknown_port(invocation.model, error.text);
-  if (error.kind == api::ApiError::Kind::InvalidLevel) return {2, "invalid level " + error.text};
+Failure from_api(const Invocation& invocation, const ApiError& error) {
+  if (error.kind == ApiError::Kind::PortNotFound) return unknown_port(invocation.model, error.text);
+  if (error.kind == ApiError::Kind::InvalidLevel) return {2, "invalid level " + error.text};
   return {2, "invalid date '" + error.text + "'"};
 }
 
@@ -145,7 +146,7 @@ std::expected<std::vector<DayView>, Failure> predict_days(const Invocation& invo
       model_of(invocation.model)
           .predict_range(invocation.args[0], date_text(span->first), date_text(span->last), days);
   if (!done) return std::unexpected(from_api(invocation, done.error()));
-  const std::vector<ports::DayPrediction> utc_days = std::move(days).take();
+  const std::vector<DayPrediction> utc_days = std::move(days).take();
   return cut_local_days(utc_days, span->first, zone, first, count);
 }
 
@@ -184,33 +185,27 @@ std::expected<std::int64_t, Failure> requested_instant(const Invocation& invocat
                      "followed by Z or an offset such as +01:00 (years 0000 to 9999)"});
 }
 
-// The UTC day number holding t.
-std::int64_t floor_day(std::int64_t t) {
-  return t / 86400 - (t % 86400 < 0 ? 1 : 0);
-}
-
 // The UTC days first .. last that cover [start, end), widened by `margin`
 // days on each side as far as predictions go.
 UtcSpan utc_days(std::int64_t start, std::int64_t end, std::int64_t margin) {
-  return {std::max(floor_day(start) - margin, FIRST_DAY),
-          std::min(floor_day(end - 1) + margin, LAST_DAY)};
+  return {std::max(day_of(start) - margin, FIRST_DAY),
+          std::min(day_of(end - 1) + margin, LAST_DAY)};
 }
 
 // The high and low waters of a run of UTC days, in time order.
-class WaterList final : public api::DaySink {
+class WaterList final : public DaySink {
  public:
   void begin(std::uint64_t) override {}
-  void day(const ports::DayPrediction& prediction) override {
+  void day(const DayPrediction& prediction) override {
     waters_.insert(waters_.end(), prediction.extremes.begin(), prediction.extremes.end());
   }
-  std::vector<harmonic::extremes::Extreme> take() && { return std::move(waters_); }
+  std::vector<Extreme> take() && { return std::move(waters_); }
 
  private:
-  std::vector<harmonic::extremes::Extreme> waters_;
+  std::vector<Extreme> waters_;
 };
 
-std::expected<std::vector<harmonic::extremes::Extreme>, Failure> waters_of(
-    const Invocation& invocation, UtcSpan days) {
+std::expected<std::vector<Extreme>, Failure> waters_of(const Invocation& invocation, UtcSpan days) {
   WaterList waters;
   const auto done =
       model_of(invocation.model)
@@ -403,7 +398,7 @@ Result tide_now(const Invocation& invocation) {
   const model::Model& model = model_of(invocation.model);
   const auto h = model.height_at(invocation.args[0], *t);
   if (!h) return std::unexpected(from_api(invocation, h.error()));
-  const auto waters = waters_of(invocation, {floor_day(*t), std::min(floor_day(*t) + 2, LAST_DAY)});
+  const auto waters = waters_of(invocation, {day_of(*t), std::min(day_of(*t) + 2, LAST_DAY)});
   if (!waters) return std::unexpected(waters.error());
   TideNow now{*t, *h, false, std::nullopt, std::nullopt};
   for (const auto& e : *waters) {

@@ -89,8 +89,8 @@ std::string json_document(const Json& json) {
   return compact(json) + "\n";
 }
 
-std::string sparkline(std::span<const harmonic::engine::HeightSample> heights, double low,
-                      double high, std::size_t columns) {
+std::string sparkline(std::span<const HeightSample> heights, double low, double high,
+                      std::size_t columns) {
   static constexpr std::array<std::string_view, 8> LEVELS{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
   std::string line;
   if (heights.empty()) return line;

@@ -17,8 +17,8 @@ namespace nerith::cli {
 
 // One character per column, eight levels from low to high ("▁" .. "█"),
 // sampled evenly across the curve.
-std::string sparkline(std::span<const harmonic::engine::HeightSample> heights, double low,
-                      double high, std::size_t columns);
+std::string sparkline(std::span<const HeightSample> heights, double low, double high,
+                      std::size_t columns);
 
 // Stations: a table with the name last (names vary in width), JSON Port
 // records, or CSV.

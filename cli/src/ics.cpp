@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "minutes.hpp"
+#include "nerith/calendar.hpp"
 #include "text.hpp"
 #include "tide_keys.hpp"
 #include "timezone.hpp"
@@ -70,7 +71,7 @@ std::vector<Event> window_events(const ports::Port& port, std::string_view datum
     constexpr std::int64_t kDay = 86400;
     const std::int64_t first = std::max(w.start, from);
     const std::int64_t last = std::min(w.end, to);
-    for (std::int64_t day = first / kDay - (first % kDay < 0); day * kDay < last; ++day) {
+    for (std::int64_t day = day_of(first); day * kDay < last; ++day) {
       const windows::WaterWindow part{std::max(w.start, day * kDay),
                                       std::min(w.end, (day + 1) * kDay), false, false};
       add(part, "day-" + utc_stamp(day * kDay).substr(0, 8),

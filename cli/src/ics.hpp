@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "nerith/ports.hpp"
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 #include "nerith/windows.hpp"
 
 namespace nerith::cli::ics {
@@ -26,8 +26,8 @@ struct Event {
 // The waters and windows of a span wider than the days asked for, so that
 // each event's key and true ends are those any other import of it finds.
 struct Context {
-  std::vector<harmonic::extremes::Extreme> waters;  // in time order
-  std::vector<std::string> keys;                    // water_keys of `waters`
+  std::vector<Extreme> waters;    // in time order
+  std::vector<std::string> keys;  // water_keys of `waters`
 };
 
 // Each high and low water in [from, to) as a short event starting at its

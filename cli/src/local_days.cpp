@@ -2,23 +2,15 @@
 
 #include <algorithm>
 
+#include "nerith/calendar.hpp"
+
 namespace nerith::cli {
-namespace {
-
-std::int64_t floor_div(std::int64_t a, std::int64_t b) {
-  return a / b - (a % b != 0 && a < 0);
-}
-
-}  // namespace
-
 UtcSpan utc_days_covering(const Zone& zone, std::int64_t first, std::int64_t count) {
-  return {floor_div(zone.day_start(first), 86400),
-          floor_div(zone.day_start(first + count) - 1, 86400)};
+  return {day_of(zone.day_start(first)), day_of(zone.day_start(first + count) - 1)};
 }
 
-std::vector<DayView> cut_local_days(std::span<const ports::DayPrediction> utc_days,
-                                    std::int64_t utc_first, const Zone& zone, std::int64_t first,
-                                    std::int64_t count) {
+std::vector<DayView> cut_local_days(std::span<const DayPrediction> utc_days, std::int64_t utc_first,
+                                    const Zone& zone, std::int64_t first, std::int64_t count) {
   std::vector<DayView> views;
   views.reserve(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
   const auto days = static_cast<std::int64_t>(utc_days.size());
@@ -27,10 +19,8 @@ std::vector<DayView> cut_local_days(std::span<const ports::DayPrediction> utc_da
     // Only the UTC days that can reach into [start, end]: the one ending at
     // its start, through the one starting at its end. A local day spans at
     // most 26 hours, so every local day reads at most four UTC days.
-    const std::int64_t from =
-        std::clamp<std::int64_t>(floor_div(view.start, 86400) - 1 - utc_first, 0, days);
-    const std::int64_t to =
-        std::clamp<std::int64_t>(floor_div(view.end, 86400) + 1 - utc_first, 0, days);
+    const std::int64_t from = std::clamp<std::int64_t>(day_of(view.start) - 1 - utc_first, 0, days);
+    const std::int64_t to = std::clamp<std::int64_t>(day_of(view.end) + 1 - utc_first, 0, days);
     for (auto i = static_cast<std::size_t>(from); i < static_cast<std::size_t>(to); ++i) {
       // Each UTC day's grid also ends with the next day's midnight; that
       // sample is taken from the day that starts there, except at the very end.

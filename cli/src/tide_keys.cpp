@@ -54,8 +54,7 @@ double TideClock::cycles(std::int64_t t) const {
   return (phase_ + speed_ * ((static_cast<double>(t) - J2000) / 3600.0)) / 360.0;
 }
 
-std::vector<std::string> water_keys(const TideClock& clock,
-                                    std::span<const harmonic::extremes::Extreme> waters) {
+std::vector<std::string> water_keys(const TideClock& clock, std::span<const Extreme> waters) {
   std::vector<std::string> keys;
   keys.reserve(waters.size());
   std::map<std::string, int> highs;
@@ -74,8 +73,7 @@ std::vector<std::string> water_keys(const TideClock& clock,
 }
 
 std::vector<std::string> window_keys(std::span<const windows::WaterWindow> windows,
-                                     windows::Side side,
-                                     std::span<const harmonic::extremes::Extreme> waters,
+                                     windows::Side side, std::span<const Extreme> waters,
                                      std::span<const std::string> keys) {
   const bool want_high = side == windows::Side::Above;
   std::vector<std::string> out;

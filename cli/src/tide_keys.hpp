@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "nerith/ports.hpp"
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 #include "nerith/windows.hpp"
 
 namespace nerith::cli {
@@ -42,16 +42,14 @@ class TideClock {
 // ("38512", then "38512.2" for a second high water in the same cycle), and
 // for a low water the key of the high water before it (the last cycle that
 // peaked before it when no high water is listed before it).
-std::vector<std::string> water_keys(const TideClock& clock,
-                                    std::span<const harmonic::extremes::Extreme> waters);
+std::vector<std::string> water_keys(const TideClock& clock, std::span<const Extreme> waters);
 
 // The key of each window (in time order): that of the first water of its
 // kind inside it (a high water for a window above the level, a low one
 // below), or else of the nearest such water; a key that two windows share
 // gets ".2", ".3" on the later ones.
 std::vector<std::string> window_keys(std::span<const windows::WaterWindow> windows,
-                                     windows::Side side,
-                                     std::span<const harmonic::extremes::Extreme> waters,
+                                     windows::Side side, std::span<const Extreme> waters,
                                      std::span<const std::string> keys);
 
 }  // namespace nerith::cli

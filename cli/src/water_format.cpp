@@ -25,7 +25,7 @@ std::string date_time(std::int64_t t, const Zone& zone, bool labelled = false) {
   return zone.is_utc() && !labelled ? text : text + " " + local.abbreviation;
 }
 
-Json water_record(const harmonic::extremes::Extreme& e, std::int64_t from, const Zone& zone) {
+Json water_record(const Extreme& e, std::int64_t from, const Zone& zone) {
   Json json{{"time", e.time},
             {"height", e.height},
             {"coefficient", e.coefficient ? Json(*e.coefficient) : Json(nullptr)},

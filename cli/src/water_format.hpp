@@ -9,7 +9,7 @@
 
 #include "models.hpp"
 #include "nerith/ports.hpp"
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 #include "nerith/windows.hpp"
 #include "timezone.hpp"
 
@@ -35,8 +35,8 @@ struct TideNow {
   double height = 0.0;
   bool rising = false;
   // The first after `time`; none when predictions end before it.
-  std::optional<harmonic::extremes::Extreme> next_high;
-  std::optional<harmonic::extremes::Extreme> next_low;
+  std::optional<Extreme> next_high;
+  std::optional<Extreme> next_low;
 };
 
 // The text lists the next waters in time order, each clock labelled with its

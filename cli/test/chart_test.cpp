@@ -20,7 +20,7 @@ ports::Port station() {
 
 std::vector<DayView> views(const Zone& zone, std::int64_t first, std::int64_t count) {
   const UtcSpan span = utc_days_covering(zone, first, count);
-  std::vector<ports::DayPrediction> utc;
+  std::vector<DayPrediction> utc;
   for (std::int64_t d = span.first; d <= span.last; ++d) {
     utc.push_back(synthetic_day(d, {{14034, true, 110}, {36871, false, {}}}));
   }

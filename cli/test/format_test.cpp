@@ -18,7 +18,7 @@ ports::Port station() {
 
 std::vector<DayView> views(const Zone& zone, std::int64_t count) {
   const UtcSpan span = utc_days_covering(zone, kDay, count);
-  std::vector<ports::DayPrediction> utc;
+  std::vector<DayPrediction> utc;
   for (std::int64_t d = span.first; d <= span.last; ++d) {
     utc.push_back(synthetic_day(
         d, {{14034, true, 110}, {36871, false, {}}, {58434, true, 114}, {81140, false, {}}}));
@@ -33,8 +33,8 @@ std::size_t count(const std::string& text, std::string_view what) {
 }
 
 TEST(Sparkline, MapsTheRangeOntoEightLevels) {
-  const std::vector<harmonic::engine::HeightSample> rising{{0, 0.0}, {1, 1.0}, {2, 2.0}, {3, 3.0},
-                                                           {4, 4.0}, {5, 5.0}, {6, 6.0}, {7, 7.0}};
+  const std::vector<HeightSample> rising{{0, 0.0}, {1, 1.0}, {2, 2.0}, {3, 3.0},
+                                         {4, 4.0}, {5, 5.0}, {6, 6.0}, {7, 7.0}};
   EXPECT_EQ(sparkline(rising, 0.0, 7.0, 8), "▁▂▃▄▅▆▇█");
   EXPECT_EQ(sparkline(rising, 0.0, 7.0, 2), "▁█");
   EXPECT_EQ(sparkline(rising, 3.0, 3.0, 3), "▄▄▄");       // a flat range sits mid-height

@@ -69,7 +69,7 @@ TEST(Ics, WritesOneEventPerWaterAndWindowKeyedByItsTide) {
   const std::int64_t to = from + 86400;
   // 03:53:54 high, 10:14:31 low, and a high the day after, outside the days.
   const auto day = testing::synthetic_day(19792, {{14034, true, 95}, {36871, false, {}}});
-  std::vector<harmonic::extremes::Extreme> waters = day.extremes;
+  std::vector<Extreme> waters = day.extremes;
   waters.push_back({to + 14000, 6.0, true, {}});
   const Context context{waters, water_keys(TideClock(port), waters)};
 

@@ -11,7 +11,7 @@ using testing::synthetic_day;
 
 constexpr std::int64_t kDay = 19792;  // 2024-03-10
 
-std::vector<ports::DayPrediction> three_days() {
+std::vector<DayPrediction> three_days() {
   return {synthetic_day(kDay - 1, {{80000, false, {}}, {84000, true, 90}}),
           synthetic_day(kDay, {{14034, true, 110},
                                {36871, false, {}},
@@ -79,7 +79,7 @@ TEST(CutLocalDays, ClockChangeDaysHave23Or25Hours) {
   for (const auto& [date, hours] : {std::pair{"2024-03-31", 23}, std::pair{"2024-10-27", 25}}) {
     const std::int64_t day = *parse_date(date);
     const UtcSpan span = utc_days_covering(zone, day, 1);
-    std::vector<ports::DayPrediction> utc;
+    std::vector<DayPrediction> utc;
     for (std::int64_t d = span.first; d <= span.last; ++d) utc.push_back(synthetic_day(d, {}));
     const auto views = cut_local_days(utc, span.first, zone, day, 1);
     ASSERT_EQ(views.size(), 1u);

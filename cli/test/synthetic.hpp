@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 #include "timezone.hpp"
 
 namespace nerith::cli::testing {
@@ -24,9 +24,9 @@ struct SyntheticExtreme {
 };
 
 // The UTC day `day` as the library gives it: 145 samples and the extremes.
-inline ports::DayPrediction synthetic_day(std::int64_t day,
-                                          const std::vector<SyntheticExtreme>& extremes) {
-  ports::DayPrediction prediction{"FR-TEST", date_text(day), {}, {}};
+inline DayPrediction synthetic_day(std::int64_t day,
+                                   const std::vector<SyntheticExtreme>& extremes) {
+  DayPrediction prediction{"FR-TEST", date_text(day), {}, {}};
   const std::int64_t start = day * 86400;
   for (std::int64_t t = start; t <= start + 86400; t += 600) {
     // The sample at the next midnight differs slightly from the next day's

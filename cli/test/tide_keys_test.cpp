@@ -12,7 +12,7 @@
 namespace nerith::cli {
 namespace {
 
-using harmonic::extremes::Extreme;
+using nerith::Extreme;
 
 TEST(WaterKeys, NumberHighWatersByCycleAndLowWatersByTheHighBefore) {
   const ports::Port port{"P", "P", 0, 0, 0, true, {{"M2", 1.0, 0.0}, {"S2", 0.3, 0.0}}};
@@ -57,7 +57,7 @@ TEST(WaterKeys, NumberHighWatersByCycleAndLowWatersByTheHighBefore) {
 class Waters final : public api::DaySink {
  public:
   void begin(std::uint64_t) override {}
-  void day(const ports::DayPrediction& prediction) override {
+  void day(const DayPrediction& prediction) override {
     all.insert(all.end(), prediction.extremes.begin(), prediction.extremes.end());
   }
   std::vector<Extreme> all;

@@ -19,14 +19,12 @@ TEST(WaterFormat, RendersWindowsAndTheTideNowOnTheChosenClock) {
     std::vector<std::string_view> contains;
   };
   using enum windows::Side;
-  const TideNow now{1710043200, 3.21, true, harmonic::extremes::Extreme{1710056700, 6.02, true, 95},
-                    harmonic::extremes::Extreme{1710079380, 1.1, false, {}}};
+  const TideNow now{1710043200, 3.21, true, Extreme{1710056700, 6.02, true, 95},
+                    Extreme{1710079380, 1.1, false, {}}};
   // The low comes first; the high at 17:59:31 CET shows as 18:00, 8h 20m after 09:40.
-  const TideNow falling{1710060000, 5.5, false,
-                        harmonic::extremes::Extreme{1710089971, 6.1, true, {}},
-                        harmonic::extremes::Extreme{1710067200, 1.0, false, {}}};
-  const TideNow last{253402297200, 2.4, true, std::nullopt,
-                     harmonic::extremes::Extreme{253402299000, 1.0, false, {}}};
+  const TideNow falling{1710060000, 5.5, false, Extreme{1710089971, 6.1, true, {}},
+                        Extreme{1710067200, 1.0, false, {}}};
+  const TideNow last{253402297200, 2.4, true, std::nullopt, Extreme{253402299000, 1.0, false, {}}};
   // 04:00:01 to 09:11:59, and 09:00:30 to 09:00:50.
   const std::vector<windows::WaterWindow> odd{{1710043201, 1710061919, false, false},
                                               {1710061230, 1710061250, false, false}};

@@ -11,9 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "nerith/api.hpp"
 #include "nerith/ports.hpp"
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 #include "nerith/windows.hpp"
 
 namespace nerith::model {
@@ -68,18 +67,17 @@ class Model {
   virtual std::optional<StationDetails> details(std::string_view port_id) const = 0;
 
   // Metres above the model's datum at t (Unix seconds), or PortNotFound.
-  virtual std::expected<double, api::ApiError> height_at(std::string_view port_id,
-                                                         std::int64_t t) const = 0;
-  // The UTC day and the run of UTC days, with nerith::api's dates and errors.
-  virtual std::expected<ports::DayPrediction, api::ApiError> predict_day(
-      std::string_view port_id, std::string_view date) const = 0;
-  virtual std::expected<void, api::ApiError> predict_range(std::string_view port_id,
-                                                           std::string_view first,
-                                                           std::string_view last,
-                                                           api::DaySink& sink) const = 0;
+  virtual std::expected<double, ApiError> height_at(std::string_view port_id,
+                                                    std::int64_t t) const = 0;
+  // The UTC day and the run of UTC days, dates read by nerith/calendar.hpp.
+  virtual std::expected<DayPrediction, ApiError> predict_day(std::string_view port_id,
+                                                             std::string_view date) const = 0;
+  virtual std::expected<void, ApiError> predict_range(std::string_view port_id,
+                                                      std::string_view first, std::string_view last,
+                                                      DaySink& sink) const = 0;
   // The windows of the UTC days first .. last during which the height is on
   // `side` of `level` (metres above the model's datum), to the second.
-  virtual std::expected<std::vector<windows::WaterWindow>, api::ApiError> water_windows(
+  virtual std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(
       std::string_view port_id, std::string_view first, std::string_view last, double level,
       windows::Side side) const = 0;
 

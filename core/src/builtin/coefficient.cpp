@@ -6,7 +6,7 @@
 #include "builtin/harmonic/window.hpp"
 #include "common/coefficient.hpp"
 
-namespace nerith::coefficient {
+namespace nerith::builtin::coefficient {
 
 using harmonic::extremes::Extreme;
 
@@ -27,9 +27,10 @@ void assign_coefficients(std::vector<Extreme>& extremes, bool atlantic_coast, st
   if (std::none_of(extremes.begin(), extremes.end(), [](const Extreme& e) { return e.is_high; })) {
     return;
   }
-  const std::vector<Extreme> ref = harmonic::extremes::find_extremes(
-      reference_start(start), end, reference->constituents, reference->mean_water_level);
-  grade(extremes, ref);
+  const std::vector<Extreme> ref =
+      harmonic::extremes::find_extremes(nerith::coefficient::reference_start(start), end,
+                                        reference->constituents, reference->mean_water_level);
+  nerith::coefficient::grade(extremes, ref);
 }
 
-}  // namespace nerith::coefficient
+}  // namespace nerith::builtin::coefficient

@@ -7,7 +7,9 @@
 
 #include "nerith/ports/day_prediction.hpp"
 
-namespace nerith::coefficient {
+// Graded on the scale of nerith::coefficient (common/coefficient.hpp), as
+// the full model grades in nerith::full::coefficient.
+namespace nerith::builtin::coefficient {
 
 // The reference port: the built-in table's, never a custom station.
 inline constexpr std::string_view REFERENCE_PORT_ID = "FR-BREST";
@@ -18,4 +20,4 @@ inline constexpr std::string_view REFERENCE_PORT_ID = "FR-BREST";
 void assign_coefficients(std::vector<harmonic::extremes::Extreme>& extremes, bool atlantic_coast,
                          std::int64_t start, std::int64_t end);
 
-}  // namespace nerith::coefficient
+}  // namespace nerith::builtin::coefficient

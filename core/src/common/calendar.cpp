@@ -4,27 +4,15 @@
 #include <optional>
 #include <string>
 
+#include "nerith/calendar.hpp"
+
 #include "common/assembly.hpp"
-#include "nerith/api.hpp"
 
 // The proleptic Gregorian calendar both models count their days in.
-namespace nerith::api {
+namespace nerith {
 namespace {
 
-using assembly::fail;
-
-constexpr std::int64_t kDay = assembly::DAY;
-
-// x = quotient·n + rest with 0 <= rest < n, for n > 0.
-struct FloorDivision {
-  std::int64_t quotient;
-  std::int64_t rest;
-};
-FloorDivision floor_divide(std::int64_t x, std::int64_t n) {
-  const std::int64_t q = x / n;
-  const std::int64_t r = x % n;
-  return r < 0 ? FloorDivision{q - 1, r + n} : FloorDivision{q, r};
-}
+constexpr std::int64_t kDay = SECONDS_PER_DAY;
 
 // A decimal i32: an optional single '+', then ASCII digits only.
 std::optional<std::int32_t> parse_number(std::string_view piece) {
@@ -139,4 +127,4 @@ std::expected<RangeDays, ApiError> range_days(std::string_view first, std::strin
 
 }  // namespace assembly
 
-}  // namespace nerith::api
+}  // namespace nerith

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "nerith/ports/day_prediction.hpp"
+#include "common/harmonic/extremes.hpp"
 
 namespace nerith::coefficient {
 

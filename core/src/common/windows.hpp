@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "common/harmonic/extremes.hpp"
-#include "nerith/ports/day_prediction.hpp"
 #include "nerith/windows.hpp"
 
 namespace nerith::windows {
@@ -57,7 +56,7 @@ std::int64_t crossing(const C& curve, double level, std::int64_t a, std::int64_t
 // side changes, the crossing is bisected. The curve is monotone between
 // turning points, so no crossing between two points is missed.
 template <harmonic::extremes::Curve C>
-void add_day(const C& curve, const ports::DayPrediction& day, double level, AboveWindows& windows) {
+void add_day(const C& curve, const DayPrediction& day, double level, AboveWindows& windows) {
   bool above_before = windows.above();
   std::int64_t before = day.heights.empty() ? 0 : day.heights.front().time;
   const auto visit = [&](std::int64_t t, double height) {

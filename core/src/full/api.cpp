@@ -1,3 +1,5 @@
+// The full model: the catalogue's stations, the phasor curve, the official
+// coefficient, assembled once; nerith::full's queries are this model's.
 #include "nerith/full/api.hpp"
 
 #include "common/assembly.hpp"
@@ -5,15 +7,10 @@
 #include "full/catalogue.hpp"
 #include "full/curve.hpp"
 #include "full/official_coefficient.hpp"
+#include "nerith/full/folds.hpp"
 
 namespace nerith::full {
 namespace {
-
-using api::ApiError;
-
-std::unexpected<ApiError> fail(ApiError::Kind kind, std::string_view text) {
-  return std::unexpected(ApiError{kind, std::string(text)});
-}
 
 // As the built-in search: the id first, the name only when the id misses.
 bool matches(const Port& port, std::string_view lowered_query) {
@@ -21,15 +18,42 @@ bool matches(const Port& port, std::string_view lowered_query) {
          text::to_lower(port.name).find(lowered_query) != std::string::npos;
 }
 
-// The full model as the shared day and range assembly takes it: the
-// catalogue's stations, the phasor curve, the official coefficient.
-struct FullModel {
+std::vector<ports::Port> as_ports(const std::vector<Port>& ports) {
+  std::vector<ports::Port> out;
+  out.reserve(ports.size());
+  for (const Port& port : ports) out.push_back(port.to_port());
+  return out;
+}
+
+struct FullPolicy {
   using Station = catalogue::Entry;
+  static constexpr std::string_view name = "full";
+  static constexpr std::string_view datum = "chart datum";
+
+  std::string_view attribution() const { return full::attribution(); }
+  std::vector<ports::Port> list_ports() const { return as_ports(full::list_ports()); }
+  std::vector<ports::Port> search_ports(std::string_view query) const {
+    return as_ports(full::search_ports(query));
+  }
+  std::optional<model::StationDetails> details(std::string_view port_id) const {
+    const Port* port = catalogue::find(port_id).station;
+    if (port == nullptr) return std::nullopt;
+    model::Analysis analysis{
+        port->gauge,   port->record, port->analysis_first,        port->analysis_last,
+        port->quality, port->datums, folded_constituents(port_id)};
+    return model::StationDetails{port->to_port(), port->timezone, std::move(analysis)};
+  }
 
   std::optional<catalogue::Entry> find(std::string_view id) const {
     const catalogue::Entry entry = catalogue::find(id);
     if (entry.station == nullptr) return std::nullopt;
     return entry;
+  }
+  // Every term at t itself: V0 and the nodal corrections of that instant.
+  double height(const catalogue::Entry& entry, std::int64_t t) const {
+    const std::vector<curve::Term> terms =
+        curve::prepare(*entry.station, *entry.rows, entry.folding, t, t);
+    return curve::direct_height(terms, entry.station->mean_water_level, t, t);
   }
   curve::Curve curve(const catalogue::Entry& entry, std::int64_t start, std::int64_t end) const {
     return {*entry.station, *entry.rows, entry.folding, start, end};
@@ -40,10 +64,16 @@ struct FullModel {
   }
 };
 
+constinit const assembly::AssembledModel<FullPolicy> full_model;
+
 }  // namespace
 
 ports::Port Port::to_port() const {
   return {id, name, latitude, longitude, mean_water_level, coast == Coast::Atlantic, constituents};
+}
+
+const model::Model& model() {
+  return full_model;
 }
 
 std::string_view attribution() {
@@ -69,37 +99,31 @@ std::optional<Port> get_port(std::string_view id) {
   return *port;
 }
 
-// Every term at t itself: V0 and the nodal corrections of that instant.
 std::expected<double, ApiError> height_at(std::string_view port_id, std::int64_t t) {
-  const catalogue::Entry entry = catalogue::find(port_id);
-  if (entry.station == nullptr) return fail(ApiError::Kind::PortNotFound, port_id);
-  const std::vector<curve::Term> terms =
-      curve::prepare(*entry.station, *entry.rows, entry.folding, t, t);
-  return curve::direct_height(terms, entry.station->mean_water_level, t, t);
+  return full_model.height_at(port_id, t);
 }
 
-std::expected<ports::DayPrediction, ApiError> predict_day(std::string_view port_id,
-                                                          std::string_view date) {
-  return api::assembly::predict_day(FullModel{}, port_id, date);
+std::expected<DayPrediction, ApiError> predict_day(std::string_view port_id,
+                                                   std::string_view date) {
+  return full_model.predict_day(port_id, date);
 }
 
-std::expected<std::vector<ports::DayPrediction>, ApiError> predict_range(std::string_view port_id,
-                                                                         std::string_view first,
-                                                                         std::string_view last) {
-  return api::assembly::predict_range(FullModel{}, port_id, first, last);
+std::expected<std::vector<DayPrediction>, ApiError> predict_range(std::string_view port_id,
+                                                                  std::string_view first,
+                                                                  std::string_view last) {
+  return full_model.predict_range(port_id, first, last);
 }
 
 std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
-                                            std::string_view last, api::DaySink& sink) {
-  return api::assembly::stream_days(FullModel{}, port_id, first, last, sink);
+                                            std::string_view last, DaySink& sink) {
+  return full_model.predict_range(port_id, first, last, sink);
 }
 
-std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,
-                                                                         std::string_view first,
-                                                                         std::string_view last,
-                                                                         double level,
-                                                                         windows::Side side) {
-  return api::assembly::water_windows(FullModel{}, port_id, first, last, level, side);
+std::expected<std::vector<WaterWindow>, ApiError> water_windows(std::string_view port_id,
+                                                                std::string_view first,
+                                                                std::string_view last, double level,
+                                                                WaterSide side) {
+  return full_model.water_windows(port_id, first, last, level, side);
 }
 
 }  // namespace nerith::full

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "nerith/calendar.hpp"
+
 namespace nerith::full::astronomy {
 namespace {
 
@@ -59,7 +61,7 @@ Arguments Arguments::at(std::int64_t t) {
   const double node =
       125.0445479 - 1934.1362891 * c + 0.0020754 * c2 + c3 / 467441.0 - c4 / 60616000.0;
   // The hour angle from the seconds of the UT day, exact for every instant.
-  const std::int64_t second_of_day = ((t % 86400) + 86400) % 86400;
+  const std::int64_t second_of_day = floor_divide(t, SECONDS_PER_DAY).rest;
   const double mean_sun_hour_angle = 180.0 + static_cast<double>(second_of_day) / 240.0;
   Arguments a;
   a.s = reduce(moon);

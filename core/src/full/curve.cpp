@@ -267,8 +267,7 @@ Curve::Derivatives Curve::derivatives(double dt) const {
 // quarter of a second; the height at the rounded instant comes from the last
 // point's Taylor series, whose error under a second away is far below a
 // micrometre.
-harmonic::engine::HeightSample Curve::turning_point(std::int64_t u, double before, double at,
-                                                    double after) const {
+HeightSample Curve::turning_point(std::int64_t u, double before, double at, double after) const {
   // sign·H′ is positive before the turning point and negative after it.
   const double sign = at > before ? 1.0 : -1.0;
   const double mid = static_cast<double>(u - start_);

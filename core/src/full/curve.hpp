@@ -10,8 +10,9 @@
 #include <span>
 #include <vector>
 
+#include "common/harmonic/extremes.hpp"
 #include "full/catalogue.hpp"
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 
 namespace nerith::full::curve {
 
@@ -57,8 +58,7 @@ class Curve {
   // height at u top (or bottom) both neighbours: its instant to the nearest
   // second and the height there. The slopes on the grid bracket it, and
   // Newton steps on the direct sum's derivatives finish it.
-  harmonic::engine::HeightSample turning_point(std::int64_t u, double before, double at,
-                                               double after) const;
+  HeightSample turning_point(std::int64_t u, double before, double at, double after) const;
 
   // Always the direct sum (for checking the rotations).
   double direct(std::int64_t t) const { return direct_height(terms_, mean_level_, start_, t); }

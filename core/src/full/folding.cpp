@@ -6,7 +6,7 @@
 
 #include "full/catalogue.hpp"
 #include "full/constituents.hpp"
-#include "nerith/api.hpp"
+#include "nerith/calendar.hpp"
 #include "nerith/full/folds.hpp"
 
 namespace nerith::full::folding {
@@ -23,8 +23,8 @@ std::int64_t Folding::instant(std::int64_t t) const {
 
 Folding fold(const Port& station, const std::vector<const constituents::Constituent*>& rows) {
   Folding out;
-  const auto first = api::day_bounds_utc(station.analysis_first);
-  const auto last = api::day_bounds_utc(station.analysis_last);
+  const auto first = day_bounds_utc(station.analysis_first);
+  const auto last = day_bounds_utc(station.analysis_last);
   if (!first || !last || last->second <= first->first) return out;
   out.first = first->first;
   out.last = last->second;

@@ -13,7 +13,7 @@
 
 namespace {
 
-using nerith::coefficient::assign_coefficients;
+using nerith::builtin::coefficient::assign_coefficients;
 using nerith::coefficient::coefficient_from_range;
 using nerith::coefficient::COEFFICIENT_UNIT;
 using nerith::harmonic::extremes::Extreme;

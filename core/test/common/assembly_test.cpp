@@ -95,7 +95,7 @@ struct ToyModel {
 };
 
 TEST(Plugin, DayAndRangeAssemblyOfAnotherModel) {
-  namespace assembly = nerith::api::assembly;
+  namespace assembly = nerith::assembly;
   const auto day = assembly::predict_day(ToyModel{}, "TOY", "2024-03-10");
   ASSERT_TRUE(day.has_value());
   EXPECT_EQ(day->date, "2024-03-10");
@@ -120,6 +120,49 @@ TEST(Plugin, DayAndRangeAssemblyOfAnotherModel) {
             nerith::api::ApiError::Kind::PortNotFound);
   EXPECT_EQ(assembly::predict_range(ToyModel{}, "toy", "2024-03-11", "2024-03-09").error().text,
             "2024-03-11 > 2024-03-09");
+}
+
+// The toy model whole: through nerith::model::Model, AssembledModel gives
+// the assembly's own days, ranges and windows, and its policy's height.
+struct ToyPolicy : ToyModel {
+  static constexpr std::string_view name = "toy";
+  static constexpr std::string_view datum = "its mean";
+  std::string_view attribution() const { return {}; }
+  std::vector<nerith::ports::Port> list_ports() const { return {}; }
+  std::vector<nerith::ports::Port> search_ports(std::string_view) const { return {}; }
+  std::optional<nerith::model::StationDetails> details(std::string_view) const { return {}; }
+  double height(const std::string& id, std::int64_t t) const { return curve(id, t, t).height(t); }
+};
+
+struct Collect final : nerith::DaySink {
+  std::vector<nerith::DayPrediction> days;
+  void begin(std::uint64_t) override {}
+  void day(const nerith::DayPrediction& prediction) override { days.push_back(prediction); }
+};
+
+TEST(Plugin, AssembledModelIsTheAssemblyBehindTheInterface) {
+  namespace assembly = nerith::assembly;
+  static const assembly::AssembledModel<ToyPolicy> toy;
+  const nerith::model::Model& model = toy;
+  EXPECT_EQ(model.name(), "toy");
+  EXPECT_EQ(model.datum(), "its mean");
+  EXPECT_EQ(model.predict_day("TOY", "2024-03-10"),
+            assembly::predict_day(ToyModel{}, "TOY", "2024-03-10"));
+  Collect sink;
+  ASSERT_TRUE(model.predict_range("TOY", "2024-03-09", "2024-03-11", sink).has_value());
+  EXPECT_EQ(sink.days, *assembly::predict_range(ToyModel{}, "TOY", "2024-03-09", "2024-03-11"));
+  EXPECT_EQ(toy.predict_range("TOY", "2024-03-09", "2024-03-11"), sink.days);
+  const auto side = nerith::windows::Side::Below;
+  EXPECT_EQ(model.water_windows("TOY", "2024-03-10", "2024-03-10", 0.5, side),
+            assembly::water_windows(ToyModel{}, "TOY", "2024-03-10", "2024-03-10", 0.5, side));
+  EXPECT_EQ(model.height_at("TOY", k20240310),
+            ToyModel{}.curve("TOY", k20240310, k20240310).height(k20240310));
+  for (const auto& error :
+       {model.height_at("toy", 0).error(), model.predict_day("toy", "2024-03-10").error(),
+        model.predict_range("toy", "2024-03-10", "2024-03-10", sink).error(),
+        model.water_windows("toy", "2024-03-10", "2024-03-10", 0.5, side).error()}) {
+    EXPECT_EQ(error, (nerith::ApiError{nerith::ApiError::Kind::PortNotFound, "toy"}));
+  }
 }
 
 }  // namespace

@@ -65,8 +65,8 @@ TEST(WaterWindows, SinusoidCrossingsToTheSecondAndTheirComplement) {
   const std::int64_t end = k20240310 + 3 * kDay;
   for (const double level : {1.0, -0.5, 1.999, 1.9}) {
     SCOPED_TRACE(level);
-    const auto above = nerith::api::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
-                                                            "2024-03-12", level, Side::Above);
+    const auto above = nerith::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
+                                                       "2024-03-12", level, Side::Above);
     ASSERT_TRUE(above.has_value());
     const auto exact = exact_windows(level, k20240310, end);
     ASSERT_EQ(above->size(), exact.size());
@@ -82,8 +82,8 @@ TEST(WaterWindows, SinusoidCrossingsToTheSecondAndTheirComplement) {
         EXPECT_EQ(w.end, static_cast<std::int64_t>(std::floor(exact[i].second)) + 1);
       }
     }
-    const auto below = nerith::api::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
-                                                            "2024-03-12", level, Side::Below);
+    const auto below = nerith::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
+                                                       "2024-03-12", level, Side::Below);
     ASSERT_TRUE(below.has_value());
     // Below and above alternate and tile the range.
     std::vector<WaterWindow> all(above->begin(), above->end());
@@ -94,14 +94,14 @@ TEST(WaterWindows, SinusoidCrossingsToTheSecondAndTheirComplement) {
     for (std::size_t i = 1; i < all.size(); ++i) EXPECT_EQ(all[i].start, all[i - 1].end);
   }
   // A level never reached, or never left, and a NaN one.
-  const auto never = nerith::api::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
-                                                          "2024-03-10", 2.5, Side::Above);
+  const auto never = nerith::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10", "2024-03-10",
+                                                     2.5, Side::Above);
   EXPECT_TRUE(never->empty());
-  const auto always = nerith::api::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
-                                                           "2024-03-10", 2.5, Side::Below);
+  const auto always = nerith::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10",
+                                                      "2024-03-10", 2.5, Side::Below);
   EXPECT_EQ(*always, (std::vector<WaterWindow>{{k20240310, k20240310 + kDay, true, true}}));
-  EXPECT_EQ(nerith::api::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10", "2024-03-10",
-                                                 std::nan(""), Side::Above)
+  EXPECT_EQ(nerith::assembly::water_windows(Sinusoid{}, "SINE", "2024-03-10", "2024-03-10",
+                                            std::nan(""), Side::Above)
                 .error()
                 .kind,
             nerith::api::ApiError::Kind::InvalidLevel);

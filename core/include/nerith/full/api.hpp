@@ -1,7 +1,8 @@
 // The full harmonic model: 106 French tide gauges with their 50-constituent
 // analyses (TICON-4, CC BY 4.0), standard astronomy and the official tide
 // coefficient. Opt-in, beside the built-in model of nerith::api, whose
-// results it never changes. Heights are metres above the gauge's chart datum.
+// results it never changes; it shares that model's records and calendar only. Heights are metres
+// above the gauge's chart datum.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "nerith/api.hpp"
+#include "nerith/calendar.hpp"
 #include "nerith/model.hpp"
 #include "nerith/ports.hpp"
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
+#include "nerith/windows.hpp"
 
 namespace nerith::full {
 
@@ -67,27 +69,29 @@ std::optional<Port> get_port(std::string_view id);
 
 // Height in metres above chart datum at instant t (Unix seconds), or
 // PortNotFound.
-std::expected<double, api::ApiError> height_at(std::string_view port_id, std::int64_t t);
+std::expected<double, ApiError> height_at(std::string_view port_id, std::int64_t t);
 
 // The gauge's UTC day as nerith::api::predict_day gives it: 145 heights
 // every 10 minutes, high and low waters, the official coefficient on the
 // high waters of an Atlantic-coast gauge. Same dates and errors.
-std::expected<ports::DayPrediction, api::ApiError> predict_day(std::string_view port_id,
-                                                               std::string_view date);
+std::expected<DayPrediction, ApiError> predict_day(std::string_view port_id, std::string_view date);
 
 // One DayPrediction per day from first to last, both included; same dates
 // and errors as nerith::api::predict_range.
-std::expected<std::vector<ports::DayPrediction>, api::ApiError> predict_range(
-    std::string_view port_id, std::string_view first, std::string_view last);
+std::expected<std::vector<DayPrediction>, ApiError> predict_range(std::string_view port_id,
+                                                                  std::string_view first,
+                                                                  std::string_view last);
 
 // The same days handed to `sink` one by one, as they are made.
-std::expected<void, api::ApiError> predict_range(std::string_view port_id, std::string_view first,
-                                                 std::string_view last, api::DaySink& sink);
+std::expected<void, ApiError> predict_range(std::string_view port_id, std::string_view first,
+                                            std::string_view last, DaySink& sink);
 
 // The windows of the UTC days first .. last during which the height stands
 // on `side` of `level`, in metres above chart datum.
-std::expected<std::vector<windows::WaterWindow>, api::ApiError> water_windows(
-    std::string_view port_id, std::string_view first, std::string_view last, double level,
-    windows::Side side);
+std::expected<std::vector<windows::WaterWindow>, ApiError> water_windows(std::string_view port_id,
+                                                                         std::string_view first,
+                                                                         std::string_view last,
+                                                                         double level,
+                                                                         windows::Side side);
 
 }  // namespace nerith::full

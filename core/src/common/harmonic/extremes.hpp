@@ -11,9 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "nerith/ports/day_prediction.hpp"
+#include "nerith/types.hpp"
 
 namespace nerith::harmonic::extremes {
+
+using Extreme = nerith::Extreme;
 
 // Spacing of the coarse scan, in seconds.
 inline constexpr std::int64_t SCAN_STEP = 300;
@@ -44,7 +46,7 @@ concept BlockCurve = Curve<C> &&
 // takes it instead of bisecting.
 template <class C>
 concept TurningPointCurve = Curve<C> && requires(const C& curve, std::int64_t t, double h) {
-  { curve.turning_point(t, h, h, h) } -> std::same_as<engine::HeightSample>;
+  { curve.turning_point(t, h, h, h) } -> std::same_as<HeightSample>;
 };
 
 // The same search on a prepared curve, into `found` (cleared first, its
@@ -57,10 +59,9 @@ void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sa
 // The same, as a new list; when `coarse` is given, every coarse sample is
 // appended to it.
 template <Curve C>
-std::vector<Extreme> find_extremes(const C& curve,
-                                   std::vector<engine::HeightSample>* coarse = nullptr) {
+std::vector<Extreme> find_extremes(const C& curve, std::vector<HeightSample>* coarse = nullptr) {
   std::vector<Extreme> found;
-  find_extremes(curve, found, [coarse](const engine::HeightSample& sample) {
+  find_extremes(curve, found, [coarse](const HeightSample& sample) {
     if (coarse != nullptr) coarse->push_back(sample);
   });
   return found;
@@ -93,9 +94,9 @@ class CoarseSamples {
   CoarseSamples(const C& curve, std::int64_t start, std::uint64_t count)
       : curve_(curve), start_(start), count_(count) {}
 
-  engine::HeightSample next() {
+  HeightSample next() {
     if (pos_ == filled_) fill();
-    const engine::HeightSample sample{times_[pos_], heights_[pos_]};
+    const HeightSample sample{times_[pos_], heights_[pos_]};
     ++pos_;
     return sample;
   }
@@ -182,7 +183,7 @@ class Probes {
 
   const C& curve_;
   // 3 coarse samples, 2 per halving (at most 5), 1 at the refined instant.
-  std::array<engine::HeightSample, 16> known_{};
+  std::array<HeightSample, 16> known_{};
   std::size_t count_ = 0;
 };
 
@@ -202,7 +203,7 @@ void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sa
   const std::uint64_t last = span / static_cast<std::uint64_t>(SCAN_STEP);
   detail::CoarseSamples<C> coarse(curve, start, last + 3);
   auto sample = [&] {
-    const engine::HeightSample s = coarse.next();
+    const HeightSample s = coarse.next();
     on_sample(s);
     return s.height;
   };
@@ -218,7 +219,7 @@ void find_extremes(const C& curve, std::vector<Extreme>& found, OnSample&& on_sa
     const bool low = h1 > h2 && h3 > h2;
     if constexpr (TurningPointCurve<C>) {
       if (high || low) {
-        const engine::HeightSample x = curve.turning_point(u, h1, h2, h3);
+        const HeightSample x = curve.turning_point(u, h1, h2, h3);
         if (start <= x.time && x.time < end)
           found.push_back({x.time, x.height, high, std::nullopt});
       }
