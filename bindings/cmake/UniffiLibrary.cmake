@@ -7,10 +7,9 @@
 # gives <crate>_objects (the crate's own objects, for tests that look inside),
 # the shared lib<crate>.so (nerith::<name>) exporting exactly the names the
 # generated bindings look up (cmake/exports.cmake), and its static twin
-# <crate>_static (nerith::<name>_static). Both names and checksums come from
-# the definition: its checksums and metadata reach the sources as
-# nerith_uniffi_udl.h (cmake/udl.cmake). Appends <crate> to NERITH_UNIFFI_CRATES and sets
-# <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which
+# <crate>_static (nerith::<name>_static). The definition's checksums and
+# metadata reach the sources as nerith_uniffi_udl.h (cmake/udl.cmake).
+# Appends <crate> to NERITH_UNIFFI_CRATES and sets <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which
 # check the exports against nerith_uniffi_exported_names: the generator's
 # names for the crate and the definition's functions.
 include(${CMAKE_CURRENT_LIST_DIR}/exports.cmake)
