@@ -9,9 +9,10 @@
 # generated bindings look up (cmake/exports.cmake), and its static twin
 # <crate>_static (nerith::<name>_static). The definition's checksums and
 # metadata reach the sources as nerith_uniffi_udl.h (cmake/udl.cmake).
-# Appends <crate> to NERITH_UNIFFI_CRATES and sets <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which
-# check the exports against nerith_uniffi_exported_names: the generator's
-# names for the crate and the definition's functions.
+# Appends <crate> to NERITH_UNIFFI_CRATES and sets <crate>_UDL,
+# <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which check the
+# exports against nerith_uniffi_exported_names: the generator's names for the
+# crate and the definition's functions, those the library is linked with.
 include(${CMAKE_CURRENT_LIST_DIR}/exports.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/udl.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/platform_exports.cmake)
