@@ -1,18 +1,20 @@
 # One UniFFI contract-26 library of nerith per crate, from its interface
-# definition, its list of exported names and its own sources over the shared
-# frame:
+# definition and its own sources over the shared frame:
 #
-#   nerith_uniffi_library(<crate> UDL <file.udl> EXPORTS <list.txt>
+#   nerith_uniffi_library(<crate> UDL <file.udl>
 #                         EXPORT_NAME <name> SOURCES <src>... LINK <target>...)
 #
 # gives <crate>_objects (the crate's own objects, for tests that look inside),
-# the shared lib<crate>.so (nerith::<name>) exporting exactly the list's names
-# (cmake/exports.cmake), and its static twin <crate>_static
-# (nerith::<name>_static). Appends <crate> to NERITH_UNIFFI_CRATES and sets
-# <crate>_UDL, <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which
-# check the exports against nerith_uniffi_exported_names: the generator's
-# names for the crate and the definition's functions.
+# the shared lib<crate>.so (nerith::<name>) exporting exactly the names the
+# generated bindings look up (cmake/exports.cmake), and its static twin
+# <crate>_static (nerith::<name>_static). The definition's checksums and
+# metadata reach the sources as nerith_uniffi_udl.h (cmake/udl.cmake).
+# Appends <crate> to NERITH_UNIFFI_CRATES and sets <crate>_UDL,
+# <crate>_NAMESPACE and <crate>_FUNCTIONS for the tests, which check the
+# exports against nerith_uniffi_exported_names: the generator's names for the
+# crate and the definition's functions, those the library is linked with.
 include(${CMAKE_CURRENT_LIST_DIR}/exports.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/udl.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/platform_exports.cmake)
 if(WASI)
   include(${CMAKE_CURRENT_LIST_DIR}/wasm_module.cmake)
@@ -56,7 +58,7 @@ function(nerith_uniffi_exported_names crate namespace functions out)
 endfunction()
 
 function(nerith_uniffi_library crate)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "UDL;EXPORTS;EXPORT_NAME" "SOURCES;LINK")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "UDL;EXPORT_NAME" "SOURCES;LINK")
   nerith_uniffi_read_udl(${arg_UDL} namespace functions)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${arg_UDL})
   # For the tests: the crate, its definition, its namespace and functions.
@@ -64,8 +66,10 @@ function(nerith_uniffi_library crate)
   set(${crate}_UDL ${CMAKE_CURRENT_SOURCE_DIR}/${arg_UDL} PARENT_SCOPE)
   set(${crate}_NAMESPACE ${namespace} PARENT_SCOPE)
   set(${crate}_FUNCTIONS ${functions} PARENT_SCOPE)
-  nerith_uniffi_exports(${crate} ${CMAKE_CURRENT_SOURCE_DIR}/${arg_EXPORTS} version_script
-                        apple_exports)
+  nerith_uniffi_exported_names(${crate} ${namespace} "${functions}" exports)
+  nerith_uniffi_exports(${crate} "${exports}" ${arg_UDL} version_script apple_exports)
+  nerith_uniffi_udl_header(${CMAKE_CURRENT_SOURCE_DIR}/${arg_UDL} ${crate} ${namespace}
+                           ${CMAKE_CURRENT_BINARY_DIR}/udl/${crate}/nerith_uniffi_udl.h)
 
   # The crate's own sources and its copy of the common entry points, named
   # for the crate.
@@ -73,6 +77,7 @@ function(nerith_uniffi_library crate)
   set_target_properties(${crate}_objects PROPERTIES
     POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_compile_definitions(${crate}_objects PRIVATE NERITH_UNIFFI_CRATE=${crate})
+  target_include_directories(${crate}_objects PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/udl/${crate})
   if(NERITH_BINDINGS_NO_EXCEPTIONS)
     target_compile_options(${crate}_objects PRIVATE -fno-exceptions)
   endif()
@@ -111,18 +116,19 @@ function(nerith_uniffi_library crate)
                         $<BUILD_INTERFACE:nerith_numerics> $<BUILD_INTERFACE:nerith_warnings>)
 endfunction()
 
-# nerith_uniffi_no_exceptions_check(<crate> <src>... LINK <target>...): the
-# sources compiled with -fno-exceptions into objects nothing links, named for
-# <crate>. A throw or a try in them, or in a header they include, fails the
-# build.
+# nerith_uniffi_no_exceptions_check(<crate> <src>... UDL_OF <library> LINK <target>...):
+# the sources compiled with -fno-exceptions into objects nothing links, named
+# for <crate>, with <library>'s nerith_uniffi_udl.h. A throw or a try in
+# them, or in a header they include, fails the build.
 function(nerith_uniffi_no_exceptions_check crate)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LINK")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "UDL_OF" "LINK")
   add_library(${crate}_check OBJECT ${arg_UNPARSED_ARGUMENTS})
   set_target_properties(${crate}_check PROPERTIES
     POSITION_INDEPENDENT_CODE ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_compile_definitions(${crate}_check PRIVATE NERITH_UNIFFI_CRATE=${crate})
   target_compile_options(${crate}_check PRIVATE -fno-exceptions)
   target_include_directories(${crate}_check PRIVATE
-    ${CMAKE_CURRENT_SOURCE_DIR}/include ${CMAKE_CURRENT_SOURCE_DIR}/src)
+    ${CMAKE_CURRENT_SOURCE_DIR}/include ${CMAKE_CURRENT_SOURCE_DIR}/src
+    ${CMAKE_CURRENT_BINARY_DIR}/udl/${arg_UDL_OF})
   target_link_libraries(${crate}_check PRIVATE ${arg_LINK} nerith::common_internal)
 endfunction()

@@ -3,7 +3,8 @@
 # links lib<crate>.wasm, a WASI reactor module (its _initialize runs the
 # constructors once; then any export may be called) from the crate's objects,
 # exporting exactly the names of its version script (exports.cmake writes it
-# from the crate's list) and its memory, the C++ runtime carried inside.
+# from the names derived from the crate's .udl) and its memory, the C++
+# runtime carried inside.
 # nerith_wasm_runtime: what every wasm link of nerith needs besides libc++
 # (src/wasm/no_exceptions.cpp, src/wasm/host_pages.cpp), for the modules and
 # the WASI commands the tests run (test/CMakeLists.txt). The stack comes first

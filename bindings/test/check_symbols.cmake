@@ -1,7 +1,8 @@
 # Compares what a UniFFI library of nerith exports with the names the
-# generated bindings look up for its crate, derived here from the crate, the
-# namespace and the functions of its interface definition, apart from the
-# library's list of exports (src/builtin/exports.txt, src/full/exports.txt):
+# generated bindings look up for its crate, derived from the crate, the
+# namespace and the functions of its interface definition (the build links
+# with the same names: this catches a name the sources fail to define, or
+# anything else that leaks out):
 #   cmake -DNM=nm -DLIBRARY=lib<crate>.so <names> -P this
 #     the shared library's dynamic symbol table; with -DFORMAT=macho
 #     (-DNM=llvm-nm) a macOS library's exports, with -DFORMAT=pe

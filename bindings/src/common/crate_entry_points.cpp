@@ -1,29 +1,41 @@
-// The entry points every UniFFI library exports besides its own functions:
-// the contract version, the four buffer functions and the 52 future entry
-// points. Compiled once per library with NERITH_UNIFFI_CRATE set to its crate
-// name (nerith_uniffi, nerith_full_uniffi), which the generated bindings
-// expect in every one of these names: ffi_<crate>_rustbuffer_alloc, …
+// The entry points every UniFFI library exports besides its query functions:
+// their checksums and the generator's metadata, the contract version, the
+// four buffer functions and the 52 future entry points. Compiled once per
+// library with NERITH_UNIFFI_CRATE set to its crate name (nerith_uniffi,
+// nerith_full_uniffi), which the generated bindings expect in every one of
+// these names: ffi_<crate>_rustbuffer_alloc, …; the checksums and metadata
+// come from the crate's interface definition (nerith_uniffi_udl.h, written
+// by cmake/udl.cmake).
 #include <cstdint>
 
+#include "common/crate_names.hpp"
 #include "common/entry_points.hpp"
 #include "nerith_uniffi_frame.h"
-
-#ifndef NERITH_UNIFFI_CRATE
-#error "NERITH_UNIFFI_CRATE must name the library's crate"
-#endif
-
-// ffi_<crate>_<name>: the crate name is expanded before the names are joined.
-#define NERITH_UNIFFI_JOIN(prefix, crate, name) prefix##crate##name
-#define NERITH_UNIFFI_EXPAND_JOIN(prefix, crate, name) NERITH_UNIFFI_JOIN(prefix, crate, name)
-#define NERITH_FFI(name) NERITH_UNIFFI_EXPAND_JOIN(ffi_, NERITH_UNIFFI_CRATE, _##name)
-#define NERITH_UNIFFI_QUOTE(crate) #crate
-#define NERITH_UNIFFI_EXPAND_QUOTE(crate) NERITH_UNIFFI_QUOTE(crate)
+#include "nerith_uniffi_udl.h"
 
 namespace {
-constexpr const char* kCrate = NERITH_UNIFFI_EXPAND_QUOTE(NERITH_UNIFFI_CRATE);
+constexpr const char* kCrate = NERITH_UNIFFI_CRATE_NAME;
 }  // namespace
 
 extern "C" {
+
+// Any change to a function's name, arguments, result or error in the
+// interface definition changes its checksum.
+#define NERITH_UNIFFI_CHECKSUM_FUNCTION(function, checksum)     \
+  NERITH_UNIFFI_API std::uint16_t NERITH_CHECKSUM(function)() { \
+    return checksum;                                            \
+  }
+NERITH_UNIFFI_CHECKSUMS(NERITH_UNIFFI_CHECKSUM_FUNCTION)
+#undef NERITH_UNIFFI_CHECKSUM_FUNCTION
+
+// Read by the binding generator from the library file, never by the library:
+// a kind byte (6 namespace, 8 interface-definition file), then strings, each
+// a length byte and its bytes: the binding module, the namespace and, for
+// the interface definition, its file stem.
+NERITH_UNIFFI_API extern const std::uint8_t NERITH_UNIFFI_META_NAMESPACE[];
+NERITH_UNIFFI_API extern const std::uint8_t NERITH_UNIFFI_META_UDL[];
+const std::uint8_t NERITH_UNIFFI_META_NAMESPACE[] = NERITH_UNIFFI_META_NAMESPACE_BYTES;
+const std::uint8_t NERITH_UNIFFI_META_UDL[] = NERITH_UNIFFI_META_UDL_BYTES;
 
 NERITH_UNIFFI_API std::uint32_t NERITH_FFI(uniffi_contract_version)() {
   return nerith::uniffi::kContractVersion;

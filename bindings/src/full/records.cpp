@@ -1,7 +1,5 @@
 #include "full/records.hpp"
 
-#include <utility>
-
 #include "common/reader.hpp"
 #include "common/wire.hpp"
 
@@ -31,14 +29,6 @@ Port port_to_ffi(const full::Port& port) {
           .coast = coast_to_ffi(port.coast),
           .timezone = port.timezone,
           .gauge = static_cast<std::int32_t>(port.gauge)};
-}
-
-TideError to_tide_error(api::ApiError error) {
-  using enum api::ApiError::Kind;
-  const auto kind = error.kind == PortNotFound   ? TideError::Kind::PortNotFound
-                    : error.kind == InvalidLevel ? TideError::Kind::InvalidLevel
-                                                 : TideError::Kind::InvalidDate;
-  return {kind, std::move(error.text)};
 }
 
 std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t> bytes) {

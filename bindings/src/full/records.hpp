@@ -39,7 +39,6 @@ struct TideError {
 };
 
 Port port_to_ffi(const full::Port& port);
-TideError to_tide_error(api::ApiError error);
 
 // Reads a WaterSide that fills `bytes` exactly; the error is the reading
 // message.
