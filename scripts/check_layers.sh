@@ -49,9 +49,9 @@ check() {  # check ROOT: 0 when every arrow runs the right way
     forbid "core/include/$header" "$BUILTIN_HEADERS|$FULL_HEADERS"
   done
   forbid core/include/nerith/full "$BUILTIN_HEADERS"
-  forbid bindings/src/common 'nerith_uniffi\.h|nerith_full_uniffi\.h|builtin/|full/|nerith/full/'
-  forbid bindings/src/builtin 'nerith_full_uniffi\.h|full/|nerith/full/'
-  forbid bindings/src/full 'nerith_uniffi\.h|builtin/'
+  forbid bindings/src/common "nerith_uniffi\\.h|nerith_full_uniffi\\.h|builtin/|full/|$BUILTIN_HEADERS|$FULL_HEADERS"
+  forbid bindings/src/builtin "nerith_full_uniffi\\.h|full/|$FULL_HEADERS"
+  forbid bindings/src/full "nerith_uniffi\\.h|builtin/|$BUILTIN_HEADERS"
   forbid_link core/CMakeLists.txt nerith_common 'builtin|full|nerith_core|nerith::core'
   forbid_link core/CMakeLists.txt nerith_full 'builtin|nerith_core|nerith::core'
   forbid_link bindings/CMakeLists.txt nerith_uniffi_frame 'builtin|full|nerith::core'
@@ -87,6 +87,7 @@ self_test() {
     's/target_link_libraries(nerith_full PUBLIC nerith_common/& nerith_builtin/'
   plant "builtin source in full" core/CMakeLists.txt \
     's|^  src/full/api.cpp|  src/builtin/db.cpp\n&|'
+  plant "full binding -> built-in API include" bindings/src/full/records.hpp '1i #include "nerith/api.hpp"'
   plant "full binding -> builtin link" bindings/CMakeLists.txt \
     's/LINK nerith::full)/LINK nerith::full nerith::builtin)/'
   return $failed

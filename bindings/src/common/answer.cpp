@@ -15,7 +15,7 @@ void RangeEncoder::begin(std::uint64_t days) {
   remaining_ = days;
 }
 
-void RangeEncoder::day(const ports::DayPrediction& prediction) {
+void RangeEncoder::day(const DayPrediction& prediction) {
   const std::uint64_t before = out_.size();
   wire::write(out_, prediction);
   if (--remaining_ > 0 && before == kCountBytes) {

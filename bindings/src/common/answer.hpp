@@ -10,7 +10,7 @@
 
 #include "common/frame.hpp"
 #include "common/wire.hpp"
-#include "nerith/api.hpp"
+#include "nerith/types.hpp"
 
 namespace nerith::uniffi {
 
@@ -32,15 +32,14 @@ Outcome<RustBuffer> lowered(const T& value) {
 
 // A value that crosses as it is (a height), or the converted error.
 template <class T, class ToWireError>
-Outcome<T> plain_answer(std::expected<T, api::ApiError> answer, ToWireError to_wire_error) {
+Outcome<T> plain_answer(std::expected<T, ApiError> answer, ToWireError to_wire_error) {
   if (!answer) return std::unexpected(error_value(to_wire_error(std::move(answer.error()))));
   return std::move(*answer);
 }
 
 // A value lowered into a new buffer, or the converted error.
 template <class T, class ToWireError>
-Outcome<RustBuffer> lowered_answer(std::expected<T, api::ApiError> answer,
-                                   ToWireError to_wire_error) {
+Outcome<RustBuffer> lowered_answer(std::expected<T, ApiError> answer, ToWireError to_wire_error) {
   if (!answer) return std::unexpected(error_value(to_wire_error(std::move(answer.error()))));
   return lowered(*answer);
 }
@@ -50,10 +49,10 @@ Outcome<RustBuffer> lowered_answer(std::expected<T, api::ApiError> answer,
 // buffer is sized for the others, from that day's size and one extreme more.
 // A fault (a count too large to encode, a buffer too large to allocate)
 // stops the core at once, without working out the other days.
-class RangeEncoder final : public api::DaySink {
+class RangeEncoder final : public DaySink {
  public:
   void begin(std::uint64_t days) override;
-  void day(const ports::DayPrediction& prediction) override;
+  void day(const DayPrediction& prediction) override;
   bool stopped() const noexcept override { return out_.faulted(); }
   std::expected<RustBuffer, Panic> finish() && noexcept { return std::move(out_).finish(); }
 

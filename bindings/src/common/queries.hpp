@@ -11,7 +11,7 @@
 //   get_port(id)                     an optional port record
 //   list_ports(), search_ports(q)    port records
 //   height_at(id, t), predict_day(id, day), predict_range(id, first, last, sink)
-//                                    the core's answers (std::expected, api::ApiError)
+//                                    the core's answers (std::expected, ApiError)
 #pragma once
 
 #include <cstdint>
@@ -22,15 +22,15 @@
 #include "common/crate_names.hpp"
 #include "common/frame.hpp"
 #include "common/wire.hpp"
-#include "nerith/api.hpp"
+#include "nerith/types.hpp"
 
 namespace nerith::uniffi {
 
 // The library's TideError for an error of the core: its kinds by name, an
 // invalid level being an invalid date where the library has no such kind.
 template <class TideError>
-TideError to_tide_error(api::ApiError error) {
-  using enum api::ApiError::Kind;
+TideError to_tide_error(ApiError error) {
+  using enum ApiError::Kind;
   auto kind =
       error.kind == PortNotFound ? TideError::Kind::PortNotFound : TideError::Kind::InvalidDate;
   if constexpr (requires { TideError::Kind::InvalidLevel; }) {
@@ -95,8 +95,7 @@ struct Queries {
       if (!args) return std::unexpected(args.error());
       const auto [id, first, last] = *args;
       return streamed_range(
-          [&](api::DaySink& sink) { return Model::predict_range(id, first, last, sink); },
-          to_error);
+          [&](DaySink& sink) { return Model::predict_range(id, first, last, sink); }, to_error);
     });
   }
 

@@ -71,7 +71,7 @@ void write(ByteBuffer& out, const ports::Port& port) {
   write(out, port.constituents);
 }
 
-void write(ByteBuffer& out, const harmonic::extremes::Extreme& extreme) {
+void write(ByteBuffer& out, const Extreme& extreme) {
   write_i64(out, extreme.time);
   write_f64(out, extreme.height);
   write_bool(out, extreme.is_high);
@@ -79,19 +79,19 @@ void write(ByteBuffer& out, const harmonic::extremes::Extreme& extreme) {
   if (extreme.coefficient.has_value()) write_u8(out, *extreme.coefficient);
 }
 
-void write(ByteBuffer& out, const harmonic::engine::HeightSample& sample) {
+void write(ByteBuffer& out, const HeightSample& sample) {
   write_i64(out, sample.time);
   write_f64(out, sample.height);
 }
 
-void write(ByteBuffer& out, const ports::DayPrediction& prediction) {
+void write(ByteBuffer& out, const DayPrediction& prediction) {
   write_string(out, prediction.port_id);
   write_string(out, prediction.date);
   write(out, prediction.extremes);
   write(out, prediction.heights);
 }
 
-void write(ByteBuffer& out, const windows::WaterWindow& window) {
+void write(ByteBuffer& out, const WaterWindow& window) {
   write_i64(out, window.start);
   write_i64(out, window.end);
   write_bool(out, window.open_start);

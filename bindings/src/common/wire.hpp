@@ -12,8 +12,7 @@
 
 #include "common/frame.hpp"
 #include "nerith/ports.hpp"
-#include "nerith/ports/day_prediction.hpp"
-#include "nerith/windows.hpp"
+#include "nerith/types.hpp"
 
 namespace nerith::uniffi::wire {
 
@@ -33,10 +32,10 @@ void write_count(ByteBuffer& out, std::uint64_t count);
 // an Extreme travels as a TidalExtreme.
 void write(ByteBuffer& out, const ports::HarmonicConstituent& constituent);
 void write(ByteBuffer& out, const ports::Port& port);
-void write(ByteBuffer& out, const harmonic::extremes::Extreme& extreme);
-void write(ByteBuffer& out, const harmonic::engine::HeightSample& sample);
-void write(ByteBuffer& out, const ports::DayPrediction& prediction);
-void write(ByteBuffer& out, const windows::WaterWindow& window);
+void write(ByteBuffer& out, const Extreme& extreme);
+void write(ByteBuffer& out, const HeightSample& sample);
+void write(ByteBuffer& out, const DayPrediction& prediction);
+void write(ByteBuffer& out, const WaterWindow& window);
 
 template <class T>
 void write(ByteBuffer& out, const std::vector<T>& items) {

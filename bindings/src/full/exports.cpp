@@ -45,7 +45,7 @@ struct Model {
     return full::predict_day(id, day);
   }
   static auto predict_range(std::string_view id, std::string_view first, std::string_view last,
-                            api::DaySink& sink) {
+                            DaySink& sink) {
     return full::predict_range(id, first, last, sink);
   }
 };

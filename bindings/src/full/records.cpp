@@ -31,9 +31,9 @@ Port port_to_ffi(const full::Port& port) {
           .gauge = static_cast<std::int32_t>(port.gauge)};
 }
 
-std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t> bytes) {
+std::expected<WaterSide, std::string> lift_side(std::span<const std::uint8_t> bytes) {
   return uniffi::wire::lift(bytes, [](uniffi::wire::Reader& in) {
-    return in.variant("WaterSide", 2) == 1 ? windows::Side::Above : windows::Side::Below;
+    return in.variant("WaterSide", 2) == 1 ? WaterSide::Above : WaterSide::Below;
   });
 }
 

@@ -11,9 +11,8 @@
 #include <string>
 
 #include "common/frame.hpp"
-#include "nerith/api.hpp"
 #include "nerith/full/api.hpp"
-#include "nerith/windows.hpp"
+#include "nerith/types.hpp"
 
 namespace nerith::full_uniffi {
 
@@ -42,7 +41,7 @@ Port port_to_ffi(const full::Port& port);
 
 // Reads a WaterSide that fills `bytes` exactly; the error is the reading
 // message.
-std::expected<windows::Side, std::string> lift_side(std::span<const std::uint8_t> bytes);
+std::expected<WaterSide, std::string> lift_side(std::span<const std::uint8_t> bytes);
 
 // Found by wire::lower through the records' namespace.
 void write(uniffi::ByteBuffer& out, const Port& port);
