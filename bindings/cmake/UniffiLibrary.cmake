@@ -14,6 +14,9 @@
 # names for the crate and the definition's functions.
 include(${CMAKE_CURRENT_LIST_DIR}/exports.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/platform_exports.cmake)
+if(WASI)
+  include(${CMAKE_CURRENT_LIST_DIR}/wasm_module.cmake)
+endif()
 
 # The namespace of an interface definition and the functions it declares.
 function(nerith_uniffi_read_udl udl out_namespace out_functions)
@@ -72,15 +75,20 @@ function(nerith_uniffi_library crate)
   target_compile_definitions(${crate}_objects PRIVATE NERITH_UNIFFI_CRATE=${crate})
   target_link_libraries(${crate}_objects PUBLIC nerith_uniffi_frame ${arg_LINK})
 
-  add_library(${crate} SHARED $<TARGET_OBJECTS:${crate}_objects>)
-  add_library(nerith::${arg_EXPORT_NAME} ALIAS ${crate})
+  if(WASI)
+    # A WebAssembly module, lib<crate>.wasm, instead (wasm_module.cmake).
+    nerith_wasm_module(${crate} ${version_script} LINK ${arg_LINK})
+  else()
+    add_library(${crate} SHARED $<TARGET_OBJECTS:${crate}_objects>)
+    add_library(nerith::${arg_EXPORT_NAME} ALIAS ${crate})
+    target_include_directories(${crate} PUBLIC
+      $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+    target_link_libraries(${crate} PRIVATE nerith_uniffi_frame ${arg_LINK})
+    # Exactly the contract's symbols leave the library; the core, any static
+    # archive and the C++ runtime stay inside it (platform_exports.cmake).
+    nerith_uniffi_link_exports(${crate} ${version_script} ${apple_exports})
+  endif()
   set_target_properties(${crate} PROPERTIES EXPORT_NAME ${arg_EXPORT_NAME})
-  target_include_directories(${crate} PUBLIC
-    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
-  target_link_libraries(${crate} PRIVATE nerith_uniffi_frame ${arg_LINK})
-  # Exactly the contract's symbols leave the library; the core, any static
-  # archive and the C++ runtime stay inside it (platform_exports.cmake).
-  nerith_uniffi_link_exports(${crate} ${version_script} ${apple_exports})
 
   # The same objects as an archive, for apps that link statically (iOS): the
   # same C functions, the internals (the frame's too) as hidden as in the
