@@ -141,26 +141,39 @@ function median(xs) {
   return s.length % 2 ? s[(s.length - 1) / 2] : (s[s.length / 2 - 1] + s[s.length / 2]) / 2;
 }
 
+// The process's CPU time (user + system) in ms: on a shared machine it moves
+// far less than the wall clock, which counts the time other jobs hold the cores.
+function cpuMs() {
+  const { user, system } = process.cpuUsage();
+  return (user + system) / 1000;
+}
+
+const stats = (s) => ({ median: median(s), min: Math.min(...s), max: Math.max(...s) });
+
 // Warm-up, then the sides alternate rep by rep, so drift in the machine's
 // speed falls on both alike.
 function time(sides) {
   for (const side of sides) for (let i = 0; i < WARMUP; i++) side.run();
-  const samples = sides.map(() => []);
+  const wall = sides.map(() => []);
+  const cpu = sides.map(() => []);
   for (let r = 0; r < REPS; r++) {
     sides.forEach((side, i) => {
-      const t0 = performance.now();
+      const w0 = performance.now();
+      const c0 = cpuMs();
       side.sink = side.run();
-      samples[i].push(performance.now() - t0);
+      cpu[i].push(cpuMs() - c0);
+      wall[i].push(performance.now() - w0);
     });
   }
-  return samples.map((s) => ({ median: median(s), min: Math.min(...s), max: Math.max(...s) }));
+  return sides.map((_, i) => ({ wall: stats(wall[i]), cpu: stats(cpu[i]) }));
 }
 
 // How far the two sides' answers stand apart over the year: heights (m),
 // extreme times (s), coefficients (points). The models differ in their
 // astronomy, so this is a check that both did the same job, not an equality.
 function agreement(model, curve, reference, unit) {
-  let height = 0, time = 0, coefficient = 0, countMismatch = 0;
+  let height = 0, coefficient = 0, countMismatch = 0;
+  const times = [];
   for (const d of days) {
     const a = model.predictDay(PORT, d.date);
     const b = peerDay(curve, reference, unit, d.ms);
@@ -172,14 +185,14 @@ function agreement(model, curve, reference, unit) {
       continue;
     }
     a.extremes.forEach((e, i) => {
-      time = Math.max(time, Math.abs(e.time - b.extremes[i].time.getTime() / 1000));
+      times.push(Math.abs(e.time - b.extremes[i].time.getTime() / 1000));
     });
     const ca = a.extremes.filter((e) => e.isHigh).map((e) => e.coefficient);
     ca.forEach((c, i) => {
       if (c !== null && b.coefficients[i] !== undefined) coefficient = Math.max(coefficient, Math.abs(c - b.coefficients[i]));
     });
   }
-  return { height, time, coefficient, countMismatch };
+  return { height, timeMedian: median(times), timeMax: Math.max(...times), coefficient, countMismatch };
 }
 
 function wasmSizes() {
@@ -224,7 +237,7 @@ for (const name of ["builtin", "full"]) {
     referenceConstituents: name === "builtin" ? kept.length : kept.filter((c) => c.species === 2).length,
     nerithMs: n,
     neapsMs: p,
-    ratio: p.median / n.median,
+    ratio: { wall: p.wall.median / n.wall.median, cpu: p.cpu.median / n.cpu.median },
     agreement: agreement(model, curve, reference, UNIT[name]),
   });
 }
@@ -234,17 +247,20 @@ if (args.includes("--json")) {
   console.log(JSON.stringify(report, null, 1));
 } else {
   const ms = (x) => `${x.median.toFixed(1)} ms (min ${x.min.toFixed(1)}, max ${x.max.toFixed(1)})`;
+  const perDay = (x) => `${(x.median * 1000 / days.length).toFixed(0)} µs/day`;
   console.log(`Brest ${YEAR}, ${days.length} days day by day; node ${report.node}; ` +
-    `${WARMUP} warm-up years per side, median of ${REPS}`);
+    `${WARMUP} warm-up years per side, then the median of ${REPS} years, wall clock and CPU time`);
   for (const m of report.models) {
     console.log(`\n${m.model}: ${m.constituents} constituents, ${m.fedToPeer} fed to neaps` +
       (m.skipped.length ? `, ${m.skipped.length} skipped: ${m.skipped.join(", ")}` : "") +
       `; reference window on ${m.referenceConstituents}`);
-    console.log(`  nerith  ${ms(m.nerithMs)} per year, ${(m.nerithMs.median * 1000 / days.length).toFixed(1)} µs per day`);
-    console.log(`  neaps   ${ms(m.neapsMs)} per year, ${(m.neapsMs.median * 1000 / days.length).toFixed(1)} µs per day`);
-    console.log(`  ratio   neaps / nerith = ${m.ratio.toFixed(2)}`);
+    for (const [label, t] of [["nerith", m.nerithMs], ["neaps ", m.neapsMs]]) {
+      console.log(`  ${label}  wall ${ms(t.wall)}, cpu ${ms(t.cpu)} per year; ${perDay(t.cpu)} cpu`);
+    }
+    console.log(`  ratio   neaps / nerith = ${m.ratio.wall.toFixed(2)} (wall), ${m.ratio.cpu.toFixed(2)} (cpu)`);
     const a = m.agreement;
-    console.log(`  apart   heights ${a.height.toFixed(3)} m, extreme times ${a.time.toFixed(0)} s, ` +
+    console.log(`  apart   heights ${a.height.toFixed(3)} m, extreme times ${a.timeMedian.toFixed(0)} s (median), ` +
+      `${a.timeMax.toFixed(0)} s (max), ` +
       `coefficients ${a.coefficient}, days with a different count of extremes ${a.countMismatch}`);
   }
   console.log("\nwasm sizes:");
