@@ -8,7 +8,8 @@
 # (src/wasm/no_exceptions.cpp), for the modules and the WASI commands the
 # tests run (test/CMakeLists.txt).
 if(NOT TARGET nerith_wasm_runtime)
-  add_library(nerith_wasm_runtime OBJECT ${CMAKE_CURRENT_LIST_DIR}/../src/wasm/no_exceptions.cpp)
+  add_library(nerith_wasm_runtime OBJECT ${CMAKE_CURRENT_LIST_DIR}/../src/wasm/no_exceptions.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/../src/wasm/host_pages.cpp)
 endif()
 
 function(nerith_wasm_module crate version_script)

@@ -238,21 +238,25 @@ function converters(api) {
 
 // --- the module --------------------------------------------------------------
 
-async function readModule(url) {
+// Node reads the module's file; a browser fetches it, compiling as it arrives
+// when the server says it is WebAssembly.
+async function instantiateFrom(url, imports) {
   if (url.protocol === "file:") {
     const { readFile } = await import("node:fs/promises");
-    return readFile(url);
+    return WebAssembly.instantiate(await readFile(url), imports);
   }
   const response = await fetch(url);
   if (!response.ok) throw new Error(`nerith: ${url} answered ${response.status}`);
-  return response.arrayBuffer();
+  if (response.headers.get("content-type") === "application/wasm" && WebAssembly.instantiateStreaming) {
+    return WebAssembly.instantiateStreaming(response, imports);
+  }
+  return WebAssembly.instantiate(await response.arrayBuffer(), imports);
 }
 
 // The instance's exports, the module started (a WASI reactor is initialised once).
 export async function instantiate(url) {
   let memory = null;
-  const imports = wasiImports(() => memory);
-  const { instance } = await WebAssembly.instantiate(await readModule(url), imports);
+  const { instance } = await instantiateFrom(url, wasiImports(() => memory));
   memory = instance.exports.memory;
   instance.exports._initialize?.();
   return instance.exports;
@@ -285,8 +289,9 @@ class Library {
 
   // The structs of a call live in one buffer of the library's allocator,
   // kept for good. Asking for it needs somewhere to put its own struct: the
-  // middle of a page grown for the purpose, which the allocator's lazy start
-  // may claim but never writes that far in for so small a request.
+  // middle of a page grown for the purpose. The module sets its allocator up
+  // in _initialize, so the page stays ours; an allocator started lazily would
+  // take it in but, for so small a request, write only at its ends.
   scratch(boot) {
     this.status = boot;
     this.result = boot + STATUS_SIZE;

@@ -4,6 +4,7 @@
 
 import { execFileSync } from "node:child_process";
 import { readFileSync } from "node:fs";
+import { createServer } from "node:http";
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import * as nerith from "../src/nerith.mjs";
@@ -129,6 +130,26 @@ test("an unexpected failure of the library is a plain Error with its message", a
     assert.throws(() => lib.getPort(BREST), (caught) =>
       caught.constructor === Error && caught.message === `nerith: internal error: ${message}`);
     assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR));
+  }
+});
+
+test("over HTTP, as in a browser, the module is fetched, served as WebAssembly or not", async () => {
+  const bytes = readFileSync(new URL("../wasm/nerith_uniffi.wasm", import.meta.url));
+  const server = createServer((request, response) => {
+    if (request.url === "/missing.wasm") return response.writeHead(404).end();
+    response.writeHead(200, { "content-type": request.url === "/typed.wasm" ? "application/wasm" : "application/octet-stream" });
+    response.end(bytes);
+  });
+  await new Promise((listening) => server.listen(0, "127.0.0.1", listening));
+  try {
+    const at = (name) => new URL(name, `http://127.0.0.1:${server.address().port}/`);
+    for (const name of ["typed.wasm", "untyped.wasm"]) {
+      const lib = bind(await instantiate(at(name)), INTERFACE, nerith.TideError);
+      assert.equal(lib.heightAt(BREST, NEW_YEAR), nerith.heightAt(BREST, NEW_YEAR), name);
+    }
+    await assert.rejects(instantiate(at("missing.wasm")), /answered 404/);
+  } finally {
+    server.close();
   }
 });
 

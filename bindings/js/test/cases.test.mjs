@@ -2,6 +2,8 @@
 // the Python, Kotlin and Swift suites run it (the matching rules are its
 // "about"). The WebAssembly build's maths is wasi-libc's, not glibc's, so a
 // number may differ from the table's by a few ulps of its value.
+// The modules load bindings/js/wasm/*.wasm: scripts/package/npm.sh copies them
+// there from the wasm build.
 
 import { readFileSync } from "node:fs";
 import { test } from "node:test";
