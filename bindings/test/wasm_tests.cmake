@@ -1,6 +1,8 @@
 # The wasm build's tests (cmake --preset wasm, bindings/cmake/wasm_module.cmake):
 # each module exports exactly its contract, memory and _initialize, and
-# imports only the WASI functions it is allowed (check_wasm_module.mjs).
+# imports only the WASI functions it is allowed (check_wasm_module.mjs); and
+# its buffer-level failures come back as status 2, never as a trap
+# (wasm_error_paths.mjs).
 foreach(crate IN LISTS NERITH_UNIFFI_CRATES)
   list(JOIN ${crate}_FUNCTIONS "|" functions)
   list(LENGTH ${crate}_FUNCTIONS count)
@@ -8,6 +10,9 @@ foreach(crate IN LISTS NERITH_UNIFFI_CRATES)
   add_test(NAME uniffi.wasm_module.${crate}
     COMMAND ${NERITH_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/check_wasm_module.mjs $<TARGET_FILE:${crate}>
             ${crate} ${${crate}_NAMESPACE} ${functions} ${count})
+  add_test(NAME uniffi.wasm_error_paths.${crate}
+    COMMAND ${NERITH_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/wasm_error_paths.mjs $<TARGET_FILE:${crate}>
+            ${crate})
 endforeach()
 set_tests_properties(uniffi.wasm_module.nerith_uniffi PROPERTIES
   PASS_REGULAR_EXPRESSION "all 73 contract symbols of nerith_uniffi exported")
