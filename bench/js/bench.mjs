@@ -1,7 +1,7 @@
 // A year of Brest, day by day: nerith's WebAssembly build against
 // @neaps/tide-predictor fed the same constituents and asked for the same work.
 //
-//   node bench/js/bench.mjs [--reps N] [--year YYYY] [--json]
+//   node bench/js/bench.mjs [--reps N] [--year YYYY] [--nerith PACKAGE_DIR] [--json]
 //
 // Each day, both sides produce the 145 heights every 600 s, the day's high and
 // low waters, and the high and low waters of the 31-hour reference window the
@@ -12,8 +12,7 @@ import fs from "node:fs";
 import zlib from "node:zlib";
 import { performance } from "node:perf_hooks";
 import { createTidePredictor, constituents as PEER_TABLE } from "@neaps/tide-predictor";
-import * as builtin from "nerith";
-import * as full from "nerith/full";
+import { pathToFileURL } from "node:url";
 
 const HERE = new URL(".", import.meta.url);
 const REPO = new URL("../../", HERE);
@@ -32,6 +31,19 @@ const option = (name, fallback) => {
 const REPS = Number(option("--reps", 7));
 const YEAR = Number(option("--year", 2024));
 const WARMUP = 2; // whole years per side before timing
+
+// The nerith package: the installed one (bindings/js), or another copy of it
+// given by --nerith DIR (a build with other flags, say), entered through its
+// package.json's exports as an installed package would be.
+const PACKAGE = args.includes("--nerith")
+  ? new URL(`${option("--nerith")}/`, pathToFileURL(`${process.cwd()}/`))
+  : new URL("node_modules/nerith/", HERE);
+const entry = (name) => {
+  const manifest = JSON.parse(fs.readFileSync(new URL("package.json", PACKAGE), "utf8"));
+  return import(new URL(manifest.exports[name].default, PACKAGE).href);
+};
+const builtin = await entry(".");
+const full = await entry("./full");
 
 // The full model's constituent table: name -> extended Doodson numbers. Read
 // from the C++ table so that the peer is only fed a constituent where its
@@ -196,7 +208,7 @@ function agreement(model, curve, reference, unit) {
 }
 
 function wasmSizes() {
-  const dir = new URL("bindings/js/wasm/", REPO);
+  const dir = new URL("wasm/", PACKAGE);
   return fs.readdirSync(dir)
     .filter((f) => f.endsWith(".wasm"))
     .map((f) => {
@@ -247,6 +259,7 @@ report.wasm = wasmSizes();
 if (args.includes("--json")) {
   console.log(JSON.stringify(report, null, 1));
 } else {
+  console.log(`nerith: ${PACKAGE.pathname}`);
   const ms = (x) => `${x.median.toFixed(1)} ms (min ${x.min.toFixed(1)}, max ${x.max.toFixed(1)})`;
   const perDay = (x) => `${(x.median * 1000 / days.length).toFixed(0)} µs/day`;
   console.log(`Brest ${YEAR}, ${days.length} days day by day; node ${report.node}; ` +
