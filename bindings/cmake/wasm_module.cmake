@@ -5,11 +5,14 @@
 # exporting exactly the names of its version script (exports.cmake writes it
 # from the crate's list) and its memory, the C++ runtime carried inside.
 # nerith_wasm_runtime: what every wasm link of nerith needs besides libc++
-# (src/wasm/no_exceptions.cpp), for the modules and the WASI commands the
-# tests run (test/CMakeLists.txt).
+# (src/wasm/no_exceptions.cpp, src/wasm/host_pages.cpp), for the modules and
+# the WASI commands the tests run (test/CMakeLists.txt). The stack comes first
+# in memory, so that overflowing it traps instead of overwriting the data
+# below it, and is 1 MiB rather than wasm-ld's 64 KiB.
 if(NOT TARGET nerith_wasm_runtime)
   add_library(nerith_wasm_runtime OBJECT ${CMAKE_CURRENT_LIST_DIR}/../src/wasm/no_exceptions.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/../src/wasm/host_pages.cpp)
+  target_link_options(nerith_wasm_runtime INTERFACE -Wl,--stack-first -Wl,-z,stack-size=1048576)
 endif()
 
 function(nerith_wasm_module crate version_script)

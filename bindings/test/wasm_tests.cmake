@@ -4,12 +4,13 @@
 # its buffer-level failures come back as status 2, never as a trap
 # (wasm_error_paths.mjs).
 foreach(crate IN LISTS NERITH_UNIFFI_CRATES)
-  list(JOIN ${crate}_FUNCTIONS "|" functions)
+  nerith_uniffi_exported_names(${crate} ${${crate}_NAMESPACE} "${${crate}_FUNCTIONS}" names)
+  list(JOIN names "|" names)
   list(LENGTH ${crate}_FUNCTIONS count)
   math(EXPR count "59 + 2 * ${count}")  # 52 futures, 4 buffer functions, version, 2 blobs
   add_test(NAME uniffi.wasm_module.${crate}
     COMMAND ${NERITH_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/check_wasm_module.mjs $<TARGET_FILE:${crate}>
-            ${crate} ${${crate}_NAMESPACE} ${functions} ${count})
+            ${crate} ${names} ${count})
   add_test(NAME uniffi.wasm_error_paths.${crate}
     COMMAND ${NERITH_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/wasm_error_paths.mjs $<TARGET_FILE:${crate}>
             ${crate})

@@ -16,7 +16,8 @@ set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
 # sysroot): headers in /usr/include/wasm32-wasi (libc++'s in c++/v1 below it),
 # libraries in /usr/lib/wasm32-wasi, the builtins in clang's resource
 # directory. The build machine's /usr/include comes last, after wasi-libc's:
-# it lends header-only packages (nlohmann-json), never a C header.
+# it lends header-only packages (nlohmann-json); a C header wasi-libc lacks
+# would be glibc's, and none is included.
 set(CMAKE_CXX_FLAGS_INIT -stdlib=libc++)
 set(CMAKE_EXE_LINKER_FLAGS_INIT -fuse-ld=lld)
 # LLVM's archiver, which writes the symbol index wasm-ld reads.
